@@ -1,0 +1,18 @@
+# quillmere_add_test(<name> SOURCES <file>... [LIBRARIES <target>...] [ENVIRONMENT <VAR=value>...])
+#
+# Builds one Qt Test executable and registers it with CTest. Tests run headless
+# on the offscreen platform unless ENVIRONMENT says otherwise.
+function(quillmere_add_test name)
+    cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;LIBRARIES;ENVIRONMENT")
+    add_executable(${name} ${arg_SOURCES})
+    target_link_libraries(${name} PRIVATE Qt6::Test ${arg_LIBRARIES})
+    target_compile_definitions(${name} PRIVATE
+        QUILLMERE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+        QUILLMERE_BINARY_DIR="${PROJECT_BINARY_DIR}")
+    quillmere_set_warnings(${name})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}")
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${arg_ENVIRONMENT}"
+        TIMEOUT 300)
+endfunction()

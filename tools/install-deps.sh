@@ -1,0 +1,43 @@
+#!/bin/sh
+# Installs what building, running and testing Quillmere needs on Debian 12,
+# and nothing when it is all there already. Uses sudo when not run as root.
+set -eu
+
+packages="
+    build-essential
+    cmake
+    ninja-build
+    pkg-config
+    qt6-base-dev
+    qt6-base-dev-tools
+    libgl-dev
+    fonts-liberation
+    xvfb
+    xauth
+    clang
+    libclang-rt-14-dev
+    python3
+"
+
+missing=""
+for package in $packages; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed"; then
+        missing="$missing $package"
+    fi
+done
+
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then
+    sudo=""
+elif command -v sudo >/dev/null 2>&1; then
+    sudo="sudo"
+else
+    echo "install-deps: these packages are missing and neither root nor sudo is available:$missing" >&2
+    exit 1
+fi
+
+echo "install-deps: installing$missing"
+$sudo apt-get update
+# shellcheck disable=SC2086
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing

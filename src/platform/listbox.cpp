@@ -1,0 +1,85 @@
+#include "listbox.h"
+
+#include "runtimeerror.h"
+#include "windowhandles.h"
+
+#include <QMouseEvent>
+#include <QScrollBar>
+
+ListBox::ListBox(QWidget *parent) : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSortingEnabled(false);
+    setTextElideMode(Qt::ElideNone);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+void ListBox::AddItem(const QString &item)
+{
+    addItem(item);
+}
+
+void ListBox::RemoveItem(int index)
+{
+    if (index < 0 || index >= count())
+        throw RuntimeError(tr("The list has no entry %1 to remove.").arg(index));
+    delete takeItem(index);
+}
+
+QString ListBox::List(int index) const
+{
+    if (index < 0 || index >= count())
+        throw RuntimeError(tr("The list has no entry %1.").arg(index));
+    return item(index)->text();
+}
+
+int ListBox::ListIndex() const
+{
+    const QList<QListWidgetItem *> selected = selectedItems();
+    return selected.isEmpty() ? -1 : row(selected.constFirst());
+}
+
+void ListBox::setListIndex(int index)
+{
+    if (index < 0 || index >= count()) {
+        clearSelection();
+        setCurrentRow(-1);
+        return;
+    }
+    setCurrentRow(index);
+}
+
+winapi::HWND ListBox::hWnd()
+{
+    return WindowHandles::windowOf(this);
+}
+
+void ListBox::setHorizontalExtent(int pixels)
+{
+    m_horizontalExtent = qMax(0, pixels);
+    updateGeometries();
+}
+
+// A double click on the free space below the entries names no entry, so it
+// removes nothing, however the selection stands.
+void ListBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QListWidget::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
+        emit DblClick();
+}
+
+// The view sizes its sideways range to its entries after every layout; a list
+// box scrolls through the extent it was given instead, even after the entry
+// that set it has gone.
+void ListBox::updateGeometries()
+{
+    QListWidget::updateGeometries();
+    QScrollBar *bar = horizontalScrollBar();
+    const int width = viewport()->width();
+    bar->setRange(0, qMax(0, m_horizontalExtent - width));
+    bar->setPageStep(width);
+    bar->setSingleStep(qMax(1, fontMetrics().averageCharWidth()));
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "stdfont.h"
+#include "winapi.h"
+
+#include <QListWidget>
+
+/// A list box: one column of texts, single selection, never sorted, with a
+/// horizontal scroll width that follows what it was last told
+/// (setHorizontalExtent), not the widths of its present entries.
+class ListBox : public QListWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ListBox(QWidget *parent = nullptr);
+
+    void AddItem(const QString &item);
+    /// Throws RuntimeError for an index that names no entry.
+    void RemoveItem(int index);
+    int ListCount() const { return count(); }
+    /// Throws RuntimeError for an index that names no entry.
+    QString List(int index) const;
+    /// The selected entry's index, -1 when none is selected.
+    int ListIndex() const;
+    void setListIndex(int index);
+
+    StdFont Font() { return StdFont(*this); }
+    winapi::HWND hWnd();
+
+    /// The width in pixels the entries may be scrolled through sideways.
+    int horizontalExtent() const { return m_horizontalExtent; }
+    void setHorizontalExtent(int pixels);
+
+signals:
+    /// A double click on an entry, which it has selected first.
+    void DblClick();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void updateGeometries() override;
+
+private:
+    int m_horizontalExtent = 0;
+};

@@ -1,0 +1,112 @@
+#include "qtwindowsystem.h"
+
+#include "listbox.h"
+#include "windowhandles.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QScreen>
+#include <QStyle>
+#include <QWidget>
+
+#include <cstring>
+
+using namespace winapi;
+
+namespace {
+
+constexpr std::uint32_t DT_SINGLELINE = 0x20;
+constexpr std::uint32_t DT_NOPREFIX = 0x800;
+
+// The prefix character marks the next one as a keyboard mnemonic and takes no
+// room of its own; a doubled one stands for itself.
+QString withoutPrefixes(const QString &text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == u'&') {
+            if (i + 1 >= text.size())
+                break;
+            ++i;
+        }
+        shown.append(text.at(i));
+    }
+    return shown;
+}
+
+} // namespace
+
+int QtWindowSystem::GetSystemMetrics(int nIndex)
+{
+    switch (nIndex) {
+    case SM_CXVSCROLL:
+        return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    case SM_CXSCREEN:
+    case SM_CYSCREEN:
+        if (const QScreen *screen = QGuiApplication::primaryScreen())
+            return nIndex == SM_CXSCREEN ? screen->geometry().width() : screen->geometry().height();
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+int QtWindowSystem::DrawTextA(HDC hDC, const char *lpStr, int nCount, RECT *lpRect, std::uint32_t wFormat)
+{
+    QWidget *widget = WindowHandles::widgetOfDeviceContext(hDC);
+    if (!widget || !lpStr || !lpRect)
+        return 0;
+
+    // Single-byte text here is UTF-8, the system's own encoding, so no file
+    // name is narrowed on its way to be measured.
+    const qsizetype length = nCount < 0 ? qsizetype(std::strlen(lpStr)) : qsizetype(nCount);
+    QString text = QString::fromUtf8(lpStr, length);
+    if (!(wFormat & DT_NOPREFIX))
+        text = withoutPrefixes(text);
+
+    const QFontMetrics metrics(widget->font(), widget);
+    int width = 0;
+    int lines = 1;
+    if (wFormat & DT_SINGLELINE) {
+        width = metrics.horizontalAdvance(text);
+    } else {
+        // A line ends at CR LF, at a lone CR and at a lone LF.
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+        const QStringList parts = text.split(u'\n');
+        lines = int(parts.size());
+        for (const QString &line : parts)
+            width = qMax(width, metrics.horizontalAdvance(line));
+    }
+    const int height = lines * metrics.height();
+
+    if (wFormat & DT_CALCRECT) {
+        lpRect->right = lpRect->left + width;
+        lpRect->bottom = lpRect->top + height;
+    }
+    return height;
+}
+
+LRESULT QtWindowSystem::SendMessageA(HWND hWnd, std::uint32_t wMsg, WPARAM wParam, LPARAM)
+{
+    QWidget *widget = WindowHandles::widget(hWnd);
+    if (!widget)
+        return 0;
+
+    switch (wMsg) {
+    case LB_SETHORIZONTALEXTENT:
+        if (auto *list = qobject_cast<ListBox *>(widget))
+            list->setHorizontalExtent(int(wParam));
+        return 0;
+    case WM_NCLBUTTONDOWN:
+        return wParam == HTCAPTION ? startSystemMove(hWnd) : 0;
+    default:
+        return 0;
+    }
+}
+
+WindowSystem &WindowSystem::native()
+{
+    static QtWindowSystem system;
+    return system;
+}

@@ -1,0 +1,64 @@
+#include "filelist.h"
+
+#include "commondialog.h"
+#include "filelistediting.h"
+#include "form.h"
+#include "horizontallist1.h"
+#include "listbox.h"
+
+#include <QDir>
+
+namespace FileList {
+
+void Add(Form &window, CommonDialog &dialog, ListBox &list)
+{
+    dialog.setFlags(0x280201); // long names, explorer style, several files, read-only box ticked
+    dialog.setDialogTitle(QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"));
+    dialog.setFilter(QStringLiteral("All Files (*.*)|*.*|"));
+    // Cleared so that a cancelled dialog reads back as empty.
+    dialog.setFileName(QString());
+    dialog.ShowOpen();
+
+    const QStringList entries = entriesFromSelection(dialog.FileName());
+    if (!entries.isEmpty())
+        append(window, list, entries);
+}
+
+void RemoveSelected(ListBox &list)
+{
+    const int index = list.ListIndex();
+    if (index >= 0)
+        list.RemoveItem(index);
+}
+
+QStringList entriesFromSelection(const QString &selection)
+{
+    if (selection.isEmpty())
+        return {};
+    const QStringList parts = selection.split(QChar(0));
+    if (parts.size() == 1)
+        return parts;
+
+    // The separator goes in even when the folder already ends in one, as a
+    // root folder does.
+    const QString folder = parts.constFirst() + QDir::separator();
+    QStringList entries;
+    entries.reserve(parts.size() - 1);
+    for (qsizetype i = 1; i < parts.size(); ++i)
+        entries.append(folder + parts.at(i));
+    return entries;
+}
+
+void append(Form &window, ListBox &list, const QStringList &entries)
+{
+    for (const QString &entry : entries)
+        list.AddItem(entry);
+    HorizontalList1::SetHorizontalExtent(window, list);
+}
+
+void enableDirectEditing(Form &window, ListBox &list)
+{
+    new FileListEditing(window, list);
+}
+
+} // namespace FileList

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QStringList>
+
+class CommonDialog;
+class Form;
+class ListBox;
+
+/// The list of files to join: its entries are full paths, in the order they
+/// were added, duplicates allowed, nothing checked or normalised.
+namespace FileList {
+
+/// Asks the open dialog for files and appends every file chosen. Cancel
+/// changes nothing.
+void Add(Form &window, CommonDialog &dialog, ListBox &list);
+
+/// Removes the selected entry; with none selected, nothing.
+void RemoveSelected(ListBox &list);
+
+/// The entries a dialog's selection string stands for: one full path as it
+/// is, or the folder, a separator and each name. Empty for an empty string.
+QStringList entriesFromSelection(const QString &selection);
+
+/// Appends entries as one batch and measures the list once.
+void append(Form &window, ListBox &list, const QStringList &entries);
+
+/// Lets the user edit the list directly: drop files or folders on it, drag
+/// an entry to another place, move the selected one with Ctrl+Up and
+/// Ctrl+Down, remove it with Delete.
+void enableDirectEditing(Form &window, ListBox &list);
+
+} // namespace FileList

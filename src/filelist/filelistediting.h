@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+class Form;
+class ListBox;
+
+/// Direct editing of the file list: files and folders dropped from the
+/// desktop are appended as one batch, an entry can be dragged to another
+/// place, Ctrl+Up and Ctrl+Down move the selected entry, Delete removes it.
+class FileListEditing : public QObject
+{
+    Q_OBJECT
+
+public:
+    FileListEditing(Form &window, ListBox &list);
+
+    /// The files that dropping these paths adds, in order: a file as it is; a
+    /// folder's own files, not hidden ones and not those of its subfolders,
+    /// in natural name order ("part2" before "part10").
+    static QStringList filesToAdd(const QStringList &droppedPaths);
+
+    /// Moves one entry to another place and keeps it selected.
+    void moveEntry(int from, int to);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool handleKey(class QKeyEvent *event);
+
+    Form *m_window;
+    ListBox *m_list;
+};

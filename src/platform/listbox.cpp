@@ -25,7 +25,11 @@ void ListBox::RemoveItem(int index)
 {
     if (index < 0 || index >= count())
         throw RuntimeError(tr("The list has no entry %1 to remove.").arg(index));
+    // The view would select the next entry; a list box selects none.
+    const bool wasSelected = ListIndex() == index;
     delete takeItem(index);
+    if (wasSelected)
+        clearSelection();
 }
 
 QString ListBox::List(int index) const

@@ -1,5 +1,6 @@
 #include "picture.h"
 
+#include "iconfile.h"
 #include "runtimeerror.h"
 
 #include <QBuffer>
@@ -8,7 +9,6 @@
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
-#include <QtEndian>
 
 namespace {
 
@@ -26,62 +26,23 @@ QString tr(const char *text)
     throw RuntimeError(tr("Cannot load picture %1:\n%2.").arg(QDir::toNativeSeparators(path), reason));
 }
 
-quint16 word(const QByteArray &data, qsizetype offset)
+Picture loadIconFile(const QByteArray &data, const QString &path)
 {
-    return qFromLittleEndian<quint16>(data.constData() + offset);
-}
-
-quint32 dword(const QByteArray &data, qsizetype offset)
-{
-    return qFromLittleEndian<quint32>(data.constData() + offset);
-}
-
-// A cursor file is an icon directory of type 2 whose entries hold the hot
-// spot where an icon's entries hold planes and bit count.
-bool isCursorFile(const QByteArray &data)
-{
-    return data.size() >= 6 && word(data, 0) == 0 && word(data, 2) == 2;
-}
-
-Picture loadCursor(const QByteArray &data, const QString &path)
-{
-    constexpr qsizetype DirectorySize = 6;
-    constexpr qsizetype EntrySize = 16;
-
-    const int count = word(data, 4);
-    if (count == 0 || data.size() < DirectorySize + count * EntrySize)
-        fail(path, tr("The cursor file is damaged: its directory is incomplete"));
-
-    // Prefer the standard 32 x 32 pointer; otherwise the largest image.
-    int chosen = -1;
-    int chosenSize = 0;
-    for (int i = 0; i < count; ++i) {
-        const qsizetype entry = DirectorySize + i * EntrySize;
-        const int width = quint8(data[entry]) ? quint8(data[entry]) : 256;
-        const quint32 bytes = dword(data, entry + 8);
-        const quint32 offset = dword(data, entry + 12);
-        if (bytes == 0 || offset > quint32(data.size()) || bytes > quint32(data.size()) - offset)
-            fail(path, tr("The cursor file is damaged: an image lies outside the file"));
-        if (chosen < 0 || (width == 32 && chosenSize != 32) || (chosenSize != 32 && width > chosenSize)) {
-            chosen = i;
-            chosenSize = width;
-        }
-    }
-
-    QBuffer buffer;
-    buffer.setData(data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "cur");
-    if (chosen > 0 && !reader.jumpToImage(chosen))
-        fail(path, tr("The cursor file is damaged: its image %1 cannot be found").arg(chosen + 1));
-    const QImage image = reader.read();
+    IconFile file(data);
+    const QString damaged = file.kind() == IconFile::Cursor ? tr("The cursor file is damaged: %1")
+                                                            : tr("The icon file is damaged: %1");
+    if (!file.isValid())
+        fail(path, damaged.arg(file.error()));
+    const qsizetype chosen = file.preferredEntry();
+    const QImage image = file.image(chosen);
     if (image.isNull())
-        fail(path, tr("The cursor file is damaged: %1").arg(reader.errorString()));
+        fail(path, damaged.arg(file.error()));
+    if (file.kind() != IconFile::Cursor)
+        return Picture(QPixmap::fromImage(image));
 
-    const qsizetype entry = DirectorySize + chosen * EntrySize;
-    const QPoint hotSpot(qMin<int>(word(data, entry + 4), image.width() - 1),
-                         qMin<int>(word(data, entry + 6), image.height() - 1));
-    return Picture(QPixmap::fromImage(image), hotSpot);
+    const QPoint hotSpot = file.entries().at(chosen).hotSpot;
+    return Picture(QPixmap::fromImage(image),
+                   QPoint(qMin(hotSpot.x(), image.width() - 1), qMin(hotSpot.y(), image.height() - 1)));
 }
 
 } // namespace
@@ -97,8 +58,8 @@ Picture LoadPicture(const QString &path)
     if (file.error() != QFileDevice::NoError)
         fail(path, file.errorString());
 
-    if (isCursorFile(data))
-        return loadCursor(data, path);
+    if (IconFile::recognises(data))
+        return loadIconFile(data, path);
 
     QBuffer buffer;
     buffer.setData(data);

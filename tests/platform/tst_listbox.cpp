@@ -1,0 +1,151 @@
+#include "listbox.h"
+#include "runtimeerror.h"
+
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+class tst_ListBox : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void entriesStayInTheOrderAdded();
+    void removeItemMovesTheRestUp();
+    void badIndexThrows_data();
+    void badIndexThrows();
+    void listIndexFollowsTheSelection();
+    void scrollRangeFollowsTheExtentSent_data();
+    void scrollRangeFollowsTheExtentSent();
+    void extentOutlivesTheWidestEntry();
+    void doubleClickOnAnEntryOnly();
+};
+
+static void fill(ListBox &list, const QStringList &entries)
+{
+    for (const QString &entry : entries)
+        list.AddItem(entry);
+}
+
+void tst_ListBox::entriesStayInTheOrderAdded()
+{
+    ListBox list;
+    fill(list, {"b", "a", "b", "C"});
+    QCOMPARE(list.ListCount(), 4);
+    QCOMPARE(list.List(0), QString("b"));
+    QCOMPARE(list.List(1), QString("a"));
+    QCOMPARE(list.List(2), QString("b"));
+    QCOMPARE(list.List(3), QString("C"));
+}
+
+void tst_ListBox::removeItemMovesTheRestUp()
+{
+    ListBox list;
+    fill(list, {"1", "2", "3", "4", "5"});
+    list.RemoveItem(2);
+    QCOMPARE(list.ListCount(), 4);
+    QCOMPARE(list.List(2), QString("4"));
+    QCOMPARE(list.List(3), QString("5"));
+}
+
+void tst_ListBox::badIndexThrows_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("index");
+    QTest::addRow("empty list") << 0 << 0;
+    QTest::addRow("-1") << 3 << -1;
+    QTest::addRow("count") << 3 << 3;
+}
+
+void tst_ListBox::badIndexThrows()
+{
+    QFETCH(int, count);
+    QFETCH(int, index);
+    ListBox list;
+    for (int i = 0; i < count; ++i)
+        list.AddItem(QString::number(i));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, list.RemoveItem(index));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, list.List(index));
+    QCOMPARE(list.ListCount(), count);
+}
+
+void tst_ListBox::listIndexFollowsTheSelection()
+{
+    ListBox list;
+    QCOMPARE(list.ListIndex(), -1);
+    fill(list, {"a", "b", "c"});
+    QCOMPARE(list.ListIndex(), -1);
+    list.setListIndex(1);
+    QCOMPARE(list.ListIndex(), 1);
+    list.RemoveItem(1);
+    QCOMPARE(list.ListIndex(), -1);
+    list.setListIndex(-1);
+    QCOMPARE(list.ListIndex(), -1);
+}
+
+void tst_ListBox::scrollRangeFollowsTheExtentSent_data()
+{
+    QTest::addColumn<int>("extent");
+    QTest::addColumn<QString>("entry");
+    const QString longEntry = QString(300, u'W');
+    QTest::addRow("no extent, long entry") << 0 << longEntry;
+    QTest::addRow("narrow extent, long entry") << 100 << longEntry;
+    QTest::addRow("wide extent, short entry") << 2000 << "a";
+    QTest::addRow("wide extent, long entry") << 2000 << longEntry;
+}
+
+void tst_ListBox::scrollRangeFollowsTheExtentSent()
+{
+    QFETCH(int, extent);
+    QFETCH(QString, entry);
+    ListBox list;
+    list.resize(393, 139);
+    list.AddItem(entry);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+
+    list.setHorizontalExtent(extent);
+    QScrollBar *bar = list.horizontalScrollBar();
+    QTRY_COMPARE(bar->maximum(), qMax(0, extent - list.viewport()->width()));
+    QCOMPARE(bar->minimum(), 0);
+}
+
+void tst_ListBox::extentOutlivesTheWidestEntry()
+{
+    ListBox list;
+    list.resize(393, 139);
+    fill(list, {QString(200, u'W'), "short"});
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    list.setHorizontalExtent(1500);
+    const int maximum = list.horizontalScrollBar()->maximum();
+    QVERIFY(maximum > 0);
+
+    list.RemoveItem(0);
+    QCoreApplication::processEvents();
+    QTRY_COMPARE(list.horizontalScrollBar()->maximum(), maximum);
+    list.horizontalScrollBar()->setValue(maximum);
+    QCOMPARE(list.horizontalScrollBar()->value(), maximum);
+}
+
+void tst_ListBox::doubleClickOnAnEntryOnly()
+{
+    ListBox list;
+    list.resize(393, 139);
+    fill(list, {"a", "b"});
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QSignalSpy spy(&list, &ListBox::DblClick);
+
+    const QRect second = list.visualItemRect(list.item(1));
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, second.center());
+    QCOMPARE(spy.size(), 1);
+    QCOMPARE(list.ListIndex(), 1);
+
+    // Below the entries: the selection stays, and nothing is to be removed.
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, QPoint(10, list.viewport()->height() - 5));
+    QCOMPARE(spy.size(), 1);
+}
+
+QTEST_MAIN(tst_ListBox)
+#include "tst_listbox.moc"

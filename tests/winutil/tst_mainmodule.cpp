@@ -1,0 +1,58 @@
+#include "mainmodule.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class tst_MainModule : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fileExists_data();
+    void fileExists();
+};
+
+void tst_MainModule::fileExists_data()
+{
+    QTest::addColumn<QString>("relativePath");
+    QTest::addColumn<int>("expected");
+
+    QTest::addRow("empty path") << QString() << int(Main::False);
+    QTest::addRow("existing file") << "HAND-M.CUR" << int(Main::True);
+    QTest::addRow("existing empty file") << "empty.txt" << int(Main::True);
+    QTest::addRow("missing file") << "missing.CUR" << int(Main::False);
+    QTest::addRow("other letter case") << "hand-m.cur" << int(Main::False);
+    QTest::addRow("file in a missing folder") << "nowhere/HAND-M.CUR" << int(Main::False);
+    QTest::addRow("folder") << "folder" << int(Main::True);
+    QTest::addRow("through a file as folder") << "HAND-M.CUR/x" << int(Main::False);
+    QTest::addRow("wildcard") << "*.CUR" << int(Main::False);
+}
+
+void tst_MainModule::fileExists()
+{
+    QFETCH(QString, relativePath);
+    QFETCH(int, expected);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QFile cursor(dir.filePath("HAND-M.CUR"));
+    QVERIFY(cursor.open(QIODevice::WriteOnly));
+    QVERIFY(cursor.write("x") == 1);
+    cursor.close();
+    QFile empty(dir.filePath("empty.txt"));
+    QVERIFY(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    QVERIFY(QDir(dir.path()).mkdir("folder"));
+
+    const QString path = relativePath.isEmpty() ? QString() : dir.filePath(relativePath);
+    const std::int16_t result = Main::FileExists(path);
+    QCOMPARE(int(result), expected);
+    // True is all bits set, as callers compare with it.
+    if (expected)
+        QCOMPARE(quint16(result), quint16(0xFFFF));
+}
+
+QTEST_APPLESS_MAIN(tst_MainModule)
+#include "tst_mainmodule.moc"

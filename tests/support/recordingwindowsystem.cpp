@@ -71,7 +71,7 @@ std::int32_t RecordingWindowSystem::GetWindowLongA(HWND hWnd, int nIndex)
 std::int32_t RecordingWindowSystem::SetWindowLongA(HWND hWnd, int nIndex, std::int32_t dwNewLong)
 {
     calls << call("SetWindowLongA", {number(hWnd), number(nIndex), number(dwNewLong)});
-    if (!hWnd || nIndex != GWL_EXSTYLE)
+    if (!styleWritable(hWnd) || nIndex != GWL_EXSTYLE)
         return 0;
     const std::int32_t previous = exStyles.value(hWnd);
     exStyles.insert(hWnd, dwNewLong);

@@ -26,6 +26,8 @@ public:
     std::function<int(const QString &text)> textWidth = [](const QString &text) { return 7 * int(text.size()); };
     std::function<winapi::BOOL(winapi::HWND)> layeredResult = [](winapi::HWND hWnd) { return hWnd != 0; };
     std::function<winapi::BOOL(winapi::HWND)> windowPosResult = [](winapi::HWND hWnd) { return hWnd != 0; };
+    /// Whether SetWindowLongA may write the window's style; where not, it answers 0.
+    std::function<bool(winapi::HWND)> styleWritable = [](winapi::HWND hWnd) { return hWnd != 0; };
     std::function<std::intptr_t(const QString &file)> shellResult = [](const QString &) { return 42; };
     QHash<winapi::HWND, std::int32_t> exStyles;
 

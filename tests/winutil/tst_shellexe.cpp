@@ -1,0 +1,144 @@
+#include "desktopopener.h"
+#include "fakes.h"
+#include "recordingwindowsystem.h"
+#include "shellexe.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+using namespace winapi;
+
+namespace {
+
+class RecordingOpener final : public DesktopOpener
+{
+public:
+    QList<QUrl> opened;
+    bool open(const QUrl &url) override
+    {
+        opened << url;
+        return true;
+    }
+};
+
+// Leaves the process's current directory as it found it.
+class CurrentDirectory
+{
+public:
+    explicit CurrentDirectory(const QString &path) { QDir::setCurrent(path); }
+    ~CurrentDirectory() { QDir::setCurrent(m_previous); }
+
+private:
+    QString m_previous = QDir::currentPath();
+};
+
+} // namespace
+
+class tst_ShellExe : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void call_data();
+    void call();
+    void answerIsAlwaysEmpty_data();
+    void answerIsAlwaysEmpty();
+    void relativeTargetIsTakenFromTheProgramFolder();
+};
+
+void tst_ShellExe::call_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("passed");
+
+    QTest::addRow("empty") << QString() << QStringLiteral("\"\"");
+    QTest::addRow("relative") << QStringLiteral("readme.txt") << QStringLiteral("\"readme.txt\"");
+    QTest::addRow("absolute") << QStringLiteral("/srv/notes/a b.txt") << QStringLiteral("\"/srv/notes/a b.txt\"");
+    QTest::addRow("web address") << QStringLiteral("https://example.org/?a=1&b=2")
+                                 << QStringLiteral("\"https://example.org/?a=1&b=2\"");
+    QTest::addRow("mail address") << QStringLiteral("mailto:someone@example.org")
+                                  << QStringLiteral("\"mailto:someone@example.org\"");
+    QTest::addRow("beyond ASCII, as UTF-8") << QStringLiteral("Übersicht – 1.txt")
+                                            << QStringLiteral("\"Übersicht – 1.txt\"");
+}
+
+void tst_ShellExe::call()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, passed);
+
+    RecordingWindowSystem platform;
+    const WindowSystem::Override use(platform);
+    FixedProgramFolder folder(QStringLiteral("/opt/quillmere"));
+    const ProgramFolder::Override useFolder(folder);
+    QTemporaryDir elsewhere;
+    const CurrentDirectory current(elsewhere.path());
+    const HWND owner = 0x10000;
+
+    ShellExe::ShellOpen(owner, target);
+
+    QCOMPARE(platform.calls,
+             QStringList{QStringLiteral("ShellExecuteA(65536, null, %1, null, \"/opt/quillmere\", 1)").arg(passed)});
+}
+
+void tst_ShellExe::answerIsAlwaysEmpty_data()
+{
+    QTest::addColumn<qint64>("shellAnswer");
+
+    QTest::addRow("out of memory") << qint64(0);
+    QTest::addRow("file not found") << qint64(2);
+    QTest::addRow("no association") << qint64(31);
+    QTest::addRow("opened") << qint64(42);
+}
+
+void tst_ShellExe::answerIsAlwaysEmpty()
+{
+    QFETCH(qint64, shellAnswer);
+
+    RecordingWindowSystem platform;
+    platform.shellResult = [&](const QString &) { return std::intptr_t(shellAnswer); };
+    const WindowSystem::Override use(platform);
+    FakeMessageBoxes messages;
+    const MessageBoxes::Override useMessages(messages);
+
+    const QVariant answer = ShellExe::ShellOpen(0, QStringLiteral("no-such.file"));
+
+    QVERIFY(!answer.isValid());
+    QCOMPARE(messages.prompts, QStringList());
+}
+
+// The whole way down to the desktop, on the Qt emulation.
+void tst_ShellExe::relativeTargetIsTakenFromTheProgramFolder()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Would open the document with the real shell.");
+#endif
+    QTemporaryDir program;
+    QTemporaryDir elsewhere;
+    QFile document(program.filePath(QStringLiteral("read me.txt")));
+    QVERIFY(document.open(QIODevice::WriteOnly));
+    document.close();
+    QFile decoy(elsewhere.filePath(QStringLiteral("read me.txt")));
+    QVERIFY(decoy.open(QIODevice::WriteOnly));
+    decoy.close();
+
+    FixedProgramFolder folder(program.path());
+    const ProgramFolder::Override useFolder(folder);
+    RecordingOpener opener;
+    const DesktopOpener::Override useOpener(opener);
+    FakeMessageBoxes messages;
+    const MessageBoxes::Override useMessages(messages);
+    const CurrentDirectory current(elsewhere.path());
+
+    QVERIFY(!ShellExe::ShellOpen(0, QStringLiteral("read me.txt")).isValid());
+    QVERIFY(!ShellExe::ShellOpen(0, QStringLiteral("missing.txt")).isValid());
+
+    QCOMPARE(opener.opened, QList<QUrl>{QUrl::fromLocalFile(QFileInfo(document).absoluteFilePath())});
+    QCOMPARE(messages.prompts, QStringList());
+}
+
+QTEST_MAIN(tst_ShellExe)
+#include "tst_shellexe.moc"

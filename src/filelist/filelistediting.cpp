@@ -4,7 +4,6 @@
 #include "form.h"
 #include "listbox.h"
 
-#include <QCollator>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -29,6 +28,45 @@ QStringList droppedFiles(const QMimeData *data)
     return paths;
 }
 
+// Names compared as people read them: runs of digits by their value, so
+// "part2" comes before "part10", the rest without regard to letter case. The
+// collator would do this too, but not in the C locale.
+bool naturalLess(const QString &a, const QString &b)
+{
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a.at(i).isDigit() && b.at(j).isDigit()) {
+            const qsizetype startA = i;
+            const qsizetype startB = j;
+            while (i < a.size() && a.at(i).isDigit())
+                ++i;
+            while (j < b.size() && b.at(j).isDigit())
+                ++j;
+            QStringView digitsA = QStringView(a).mid(startA, i - startA);
+            QStringView digitsB = QStringView(b).mid(startB, j - startB);
+            while (digitsA.size() > 1 && digitsA.front() == u'0')
+                digitsA = digitsA.mid(1);
+            while (digitsB.size() > 1 && digitsB.front() == u'0')
+                digitsB = digitsB.mid(1);
+            if (digitsA.size() != digitsB.size())
+                return digitsA.size() < digitsB.size();
+            if (const int order = digitsA.compare(digitsB); order != 0)
+                return order < 0;
+            continue;
+        }
+        const int order = QStringView(a).mid(i, 1).compare(QStringView(b).mid(j, 1), Qt::CaseInsensitive);
+        if (order != 0)
+            return order < 0;
+        ++i;
+        ++j;
+    }
+    if ((i < a.size()) != (j < b.size()))
+        return j < b.size();
+    // Names equal but for letter case or leading zeros still need an order.
+    return a < b;
+}
+
 } // namespace
 
 FileListEditing::FileListEditing(Form &window, ListBox &list) : QObject(&list), m_window(&window), m_list(&list)
@@ -42,10 +80,6 @@ FileListEditing::FileListEditing(Form &window, ListBox &list) : QObject(&list), 
 
 QStringList FileListEditing::filesToAdd(const QStringList &droppedPaths)
 {
-    QCollator natural;
-    natural.setNumericMode(true);
-    natural.setCaseSensitivity(Qt::CaseInsensitive);
-
     QStringList files;
     for (const QString &path : droppedPaths) {
         const QFileInfo info(path);
@@ -55,10 +89,7 @@ QStringList FileListEditing::filesToAdd(const QStringList &droppedPaths)
         }
         const QDir folder(path);
         QStringList names = folder.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted);
-        std::sort(names.begin(), names.end(), [&natural](const QString &a, const QString &b) {
-            const int order = natural.compare(a, b);
-            return order != 0 ? order < 0 : a < b;
-        });
+        std::sort(names.begin(), names.end(), naturalLess);
         for (const QString &name : std::as_const(names))
             files.append(QDir::toNativeSeparators(folder.filePath(name)));
     }
@@ -80,8 +111,8 @@ bool FileListEditing::eventFilter(QObject *watched, QEvent *event)
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto *drag = static_cast<QDragMoveEvent *>(event);
-        // Moves within the list are the list's own business.
-        if (drag->source() == m_list || droppedFiles(drag->mimeData()).isEmpty())
+        // The list draws the drop marker for its own entries.
+        if (isEntryDrag(drag->mimeData()) || droppedFiles(drag->mimeData()).isEmpty())
             return false;
         drag->setDropAction(Qt::CopyAction);
         drag->accept();
@@ -89,13 +120,17 @@ bool FileListEditing::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::Drop: {
         auto *drop = static_cast<QDropEvent *>(event);
-        if (drop->source() == m_list)
-            return false;
-        const QStringList files = filesToAdd(droppedFiles(drop->mimeData()));
+        // Reported as a copy, so that the view does not remove the dragged
+        // entry once more after it has been moved here.
         drop->setDropAction(Qt::CopyAction);
         drop->accept();
-        if (!files.isEmpty())
-            FileList::append(*m_window, *m_list, files);
+        if (isEntryDrag(drop->mimeData())) {
+            dropSelectedEntry(drop->position().toPoint());
+        } else {
+            const QStringList files = filesToAdd(droppedFiles(drop->mimeData()));
+            if (!files.isEmpty())
+                FileList::append(*m_window, *m_list, files);
+        }
         return true;
     }
     case QEvent::KeyPress:
@@ -103,6 +138,23 @@ bool FileListEditing::eventFilter(QObject *watched, QEvent *event)
     default:
         return false;
     }
+}
+
+bool FileListEditing::isEntryDrag(const QMimeData *data) const
+{
+    return data && !data->hasUrls() && data->hasFormat(m_list->model()->mimeTypes().value(0));
+}
+
+// The entry goes before the one it is dropped on, or after it when dropped on
+// its lower half; below the last entry it goes to the end.
+void FileListEditing::dropSelectedEntry(QPoint position)
+{
+    const int from = m_list->ListIndex();
+    const QModelIndex index = m_list->indexAt(position);
+    int before = m_list->count();
+    if (index.isValid())
+        before = position.y() > m_list->visualRect(index).center().y() ? index.row() + 1 : index.row();
+    moveEntry(from, before > from ? before - 1 : before);
 }
 
 bool FileListEditing::handleKey(QKeyEvent *event)

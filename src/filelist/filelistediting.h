@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <QStringList>
 
 class Form;
 class ListBox;
+class QKeyEvent;
+class QMimeData;
 
 /// Direct editing of the file list: files and folders dropped from the
 /// desktop are appended as one batch, an entry can be dragged to another
@@ -23,12 +26,16 @@ public:
 
     /// Moves one entry to another place and keeps it selected.
     void moveEntry(int from, int to);
+    /// Moves the selected entry to where it was dropped, a point of the
+    /// list's viewport.
+    void dropSelectedEntry(QPoint position);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    bool handleKey(class QKeyEvent *event);
+    bool handleKey(QKeyEvent *event);
+    bool isEntryDrag(const QMimeData *data) const;
 
     Form *m_window;
     ListBox *m_list;

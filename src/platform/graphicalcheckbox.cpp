@@ -44,7 +44,11 @@ void GraphicalCheckBox::paintEvent(QPaintEvent *)
         target.moveCenter(rect().center());
         if (option.state & QStyle::State_Sunken)
             target.translate(1, 1);
+        // A picture as tall as the button leaves the bevel's edges standing.
+        const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, this);
+        painter.setClipRect(rect().adjusted(frame, frame, -frame, -frame));
         painter.drawPixmap(target, picture);
+        painter.setClipping(false);
     }
 
     if (hasFocus()) {

@@ -1,0 +1,210 @@
+#include "filelistediting.h"
+#include "form.h"
+#include "listbox.h"
+#include "recordingwindowsystem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+
+QStringList entries(const ListBox &list)
+{
+    QStringList texts;
+    for (int i = 0; i < list.ListCount(); ++i)
+        texts << list.List(i);
+    return texts;
+}
+
+void touch(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot create %s", qPrintable(path));
+}
+
+struct Fixture
+{
+    RecordingWindowSystem windowSystem;
+    WindowSystem::Override use{windowSystem};
+    Form window;
+    ListBox *list = new ListBox(&window);
+    FileListEditing *editing = new FileListEditing(window, *list);
+
+    Fixture()
+    {
+        list->setGeometry(8, 8, 393, 139);
+        window.resize(545, 155);
+    }
+
+    void fill(const QStringList &texts)
+    {
+        for (const QString &text : texts)
+            list->AddItem(text);
+    }
+
+    // What the view receives when something is let go over it.
+    bool drop(QMimeData *data, QPoint at)
+    {
+        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(list->viewport(), &enter);
+        QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(list->viewport(), &drop);
+        return drop.isAccepted();
+    }
+
+    bool dropFiles(const QStringList &paths)
+    {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString &path : paths)
+            urls << QUrl::fromLocalFile(path);
+        data.setUrls(urls);
+        return drop(&data, QPoint(10, 10));
+    }
+};
+
+} // namespace
+
+class tst_FileListEditing : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void droppedFolderGivesItsOwnFilesInNaturalOrder();
+    void dropAppendsOneBatchInTheOrderDropped();
+    void dropOfNoLocalFileAddsNothing();
+    void dragMovesAnEntry_data();
+    void dragMovesAnEntry();
+    void keysMoveAndRemove_data();
+    void keysMoveAndRemove();
+};
+
+void tst_FileListEditing::droppedFolderGivesItsOwnFilesInNaturalOrder()
+{
+    QTemporaryDir dir;
+    for (const char *name : {"part10.csv", "part2.csv", "Part1.csv", ".hidden.csv", "notes"})
+        touch(dir.filePath(name));
+    QVERIFY(QDir(dir.path()).mkpath("sub"));
+    touch(dir.filePath("sub/inner.csv"));
+
+    const QString d = QDir::toNativeSeparators(dir.path() + "/");
+    QCOMPARE(FileListEditing::filesToAdd({dir.path()}),
+             (QStringList{d + "notes", d + "Part1.csv", d + "part2.csv", d + "part10.csv"}));
+    QCOMPARE(FileListEditing::filesToAdd({dir.filePath("part10.csv"), dir.path() + "/sub"}),
+             (QStringList{d + "part10.csv", QDir::toNativeSeparators(dir.filePath("sub/inner.csv"))}));
+}
+
+void tst_FileListEditing::dropAppendsOneBatchInTheOrderDropped()
+{
+    QTemporaryDir dir;
+    touch(dir.filePath("b.csv"));
+    touch(dir.filePath("a.csv"));
+    QVERIFY(QDir(dir.path()).mkpath("folder"));
+    touch(dir.filePath("folder/x2.csv"));
+    touch(dir.filePath("folder/x1.csv"));
+
+    Fixture f;
+    f.fill({"kept"});
+    QVERIFY(f.dropFiles({dir.filePath("b.csv"), dir.filePath("folder"), dir.filePath("a.csv")}));
+    const auto native = [&](const char *name) { return QDir::toNativeSeparators(dir.filePath(name)); };
+    QCOMPARE(entries(*f.list),
+             (QStringList{"kept", native("b.csv"), native("folder/x1.csv"), native("folder/x2.csv"), native("a.csv")}));
+    QCOMPARE(f.windowSystem.callsOf("SendMessageA").size(), 1);
+    QCOMPARE(f.windowSystem.callsOf("DrawTextA").size(), 5);
+}
+
+void tst_FileListEditing::dropOfNoLocalFileAddsNothing()
+{
+    Fixture f;
+    QMimeData data;
+    data.setUrls({QUrl("https://example.org/data.csv")});
+    f.drop(&data, QPoint(10, 10));
+    QMimeData text;
+    text.setText("/etc/hostname");
+    f.drop(&text, QPoint(10, 10));
+    QCOMPARE(f.list->ListCount(), 0);
+    QVERIFY(f.windowSystem.calls.isEmpty());
+}
+
+void tst_FileListEditing::dragMovesAnEntry_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("ontoRow");
+    QTest::addColumn<bool>("lowerHalf");
+    QTest::addColumn<QStringList>("after");
+
+    QTest::addRow("first onto the third, upper half") << 0 << 2 << false << QStringList{"b", "a", "c", "d"};
+    QTest::addRow("first onto the third, lower half") << 0 << 2 << true << QStringList{"b", "c", "a", "d"};
+    QTest::addRow("last onto the first") << 3 << 0 << false << QStringList{"d", "a", "b", "c"};
+    QTest::addRow("below every entry") << 1 << -1 << false << QStringList{"a", "c", "d", "b"};
+    QTest::addRow("onto itself") << 2 << 2 << false << QStringList{"a", "b", "c", "d"};
+}
+
+void tst_FileListEditing::dragMovesAnEntry()
+{
+    QFETCH(int, from);
+    QFETCH(int, ontoRow);
+    QFETCH(bool, lowerHalf);
+    QFETCH(QStringList, after);
+
+    Fixture f;
+    f.fill({"a", "b", "c", "d"});
+    f.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+    f.list->setListIndex(from);
+
+    QPoint at(10, f.list->viewport()->height() - 3);
+    if (ontoRow >= 0) {
+        const QRect rect = f.list->visualItemRect(f.list->item(ontoRow));
+        at = lowerHalf ? QPoint(10, rect.bottom() - 1) : QPoint(10, rect.top() + 1);
+    }
+    // Offscreen there is no real drag; the drop is what the list hands on.
+    f.editing->dropSelectedEntry(at);
+    QCOMPARE(entries(*f.list), after);
+    QCOMPARE(f.list->List(f.list->ListIndex()), QStringList({"a", "b", "c", "d"}).at(from));
+    QVERIFY(f.windowSystem.calls.isEmpty());
+}
+
+void tst_FileListEditing::keysMoveAndRemove_data()
+{
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<int>("selectedAfter");
+
+    const int ctrl = Qt::ControlModifier;
+    QTest::addRow("ctrl+up") << 2 << int(Qt::Key_Up) << ctrl << QStringList{"a", "c", "b"} << 1;
+    QTest::addRow("ctrl+up on the first") << 0 << int(Qt::Key_Up) << ctrl << QStringList{"a", "b", "c"} << 0;
+    QTest::addRow("ctrl+down") << 0 << int(Qt::Key_Down) << ctrl << QStringList{"b", "a", "c"} << 1;
+    QTest::addRow("ctrl+down on the last") << 2 << int(Qt::Key_Down) << ctrl << QStringList{"a", "b", "c"} << 2;
+    QTest::addRow("ctrl+up with nothing selected") << -1 << int(Qt::Key_Up) << ctrl << QStringList{"a", "b", "c"} << -1;
+    QTest::addRow("delete") << 1 << int(Qt::Key_Delete) << 0 << QStringList{"a", "c"} << 1;
+    QTest::addRow("delete the last") << 2 << int(Qt::Key_Delete) << 0 << QStringList{"a", "b"} << 1;
+    QTest::addRow("delete with nothing selected") << -1 << int(Qt::Key_Delete) << 0 << QStringList{"a", "b", "c"} << -1;
+}
+
+void tst_FileListEditing::keysMoveAndRemove()
+{
+    QFETCH(int, selected);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QStringList, after);
+    QFETCH(int, selectedAfter);
+
+    Fixture f;
+    f.fill({"a", "b", "c"});
+    f.list->setListIndex(selected);
+    QTest::keyClick(f.list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(entries(*f.list), after);
+    QCOMPARE(f.list->ListIndex(), selectedAfter);
+    QVERIFY(f.windowSystem.calls.isEmpty());
+}
+
+QTEST_MAIN(tst_FileListEditing)
+#include "tst_filelistediting.moc"

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "commondialog.h"
+#include "form.h"
+#include "ui_form1.h"
+
+#include <functional>
+
+/// The main window: the list of files to join, the Add and Join buttons.
+class Form1 : public Form, private Ui::Form1
+{
+    Q_OBJECT
+
+public:
+    explicit Form1(QWidget *parent = nullptr);
+
+    /// The window's Load event, raised once before it is first shown.
+    void load();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private slots:
+    void addFiles();
+    void joinFiles();
+    void removeSelectedFile();
+
+private:
+    void reportFailure(const QString &what, const std::function<void()> &work);
+
+    CommonDialog CommonDialog1;
+};

@@ -1,0 +1,308 @@
+#include "fakes.h"
+#include "form1.h"
+#include "graphicalcheckbox.h"
+#include "listbox.h"
+#include "recordingwindowsystem.h"
+#include "runtimeerror.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QByteArray committedCursor()
+{
+    QFile file(QStringLiteral(QUILLMERE_SOURCE_DIR "/src/app/pictures/HAND-M.CUR"));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("no HAND-M.CUR in the source tree");
+    return file.readAll();
+}
+
+void moveMouse(QWidget *widget, QPoint at = QPoint(5, 5))
+{
+    QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+}
+
+// The main window with the program's folder, the screen and the dialogs
+// replaced, as start-up finds them.
+struct Fixture
+{
+    QTemporaryDir programFolder;
+    FixedProgramFolder folder{programFolder.path()};
+    ProgramFolder::Override useFolder{folder};
+    FakeScreen screen{15360, 11520};
+    Screen::Override useScreen{screen};
+    FakeFileDialogs dialogs;
+    FileDialogs::Override useDialogs{dialogs};
+    FakeMessageBoxes messages;
+    MessageBoxes::Override useMessages{messages};
+    Form1 form;
+
+    ListBox *list() { return form.findChild<ListBox *>("List1"); }
+    GraphicalCheckBox *add() { return form.findChild<GraphicalCheckBox *>("Check1"); }
+    GraphicalCheckBox *join() { return form.findChild<GraphicalCheckBox *>("Check2"); }
+    QPushButton *hidden() { return form.findChild<QPushButton *>("Command1"); }
+};
+
+} // namespace
+
+class tst_Form1 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void layout_data();
+    void layout();
+    void windowProperties();
+    void loadCentresAndTitles();
+    void focusRestsOnTheHiddenButton();
+    void tabOrder();
+    void cursorFile_data();
+    void cursorFile();
+    void pointerFeedback();
+    void oneClickRunsTheWorkOnce();
+    void errorInAHandlerIsReported_data();
+    void errorInAHandlerIsReported();
+    void closingEndsTheProgram();
+};
+
+void tst_Form1::layout_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addRow("Command1") << "Command1" << QRect(-48, 176, 41, 33);
+    QTest::addRow("Check2") << "Check2" << QRect(408, 80, 129, 65);
+    QTest::addRow("Check1") << "Check1" << QRect(408, 8, 129, 65);
+    QTest::addRow("List1") << "List1" << QRect(8, 8, 393, 139);
+}
+
+void tst_Form1::layout()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, geometry);
+    Fixture f;
+    QWidget *control = f.form.findChild<QWidget *>(name);
+    QVERIFY(control);
+    QCOMPARE(control->geometry(), geometry);
+
+    // Resizing the window moves and sizes no control.
+    f.form.resize(800, 400);
+    QCOMPARE(control->geometry(), geometry);
+}
+
+void tst_Form1::windowProperties()
+{
+    Fixture f;
+    QCOMPARE(f.form.size(), QSize(545, 155));
+    QCOMPARE(f.form.palette().color(QPalette::Window), QColor(Qt::white));
+    QVERIFY(!(f.form.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(f.form.windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(f.form.windowFlags() & Qt::WindowCloseButtonHint);
+    QVERIFY(!f.form.windowIcon().isNull());
+    const QImage icon = f.form.windowIcon().pixmap(32, 32).toImage();
+    QCOMPARE(qAlpha(icon.pixel(0, 0)), 0); // the mask is honoured
+
+    QCOMPARE(f.list()->ListCount(), 0);
+    QCOMPARE(f.list()->toolTip(), QString("Double click list item to remove it."));
+    QCOMPARE(f.list()->font().family(), QString("Arial"));
+    QCOMPARE(f.list()->font().pointSizeF(), 9.0);
+    QVERIFY(!f.list()->font().bold());
+    for (GraphicalCheckBox *button : {f.add(), f.join()}) {
+        QCOMPARE(button->Value(), 0);
+        QCOMPARE(button->font().pointSizeF(), 11.25);
+        QVERIFY(button->font().bold());
+        QVERIFY(!button->icon().isNull());
+        QCOMPARE(button->text(), QString());
+    }
+    QCOMPARE(f.add()->iconSize(), QSize(102, 66));
+    QCOMPARE(f.join()->iconSize(), QSize(109, 60));
+    QCOMPARE(f.hidden()->text(), QString("Command1"));
+}
+
+void tst_Form1::loadCentresAndTitles()
+{
+    Fixture f;
+    f.form.setWindowTitle("something else");
+    f.form.resize(400, 300); // 6000 x 4500 twips on a screen of 15360 x 11520
+    f.form.load();
+    QCOMPARE(f.form.Caption(), QString("Quillmere"));
+    QCOMPARE(f.form.pos(), QPoint(312, 234));
+}
+
+void tst_Form1::focusRestsOnTheHiddenButton()
+{
+    Fixture f;
+    f.form.load();
+    f.form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&f.form));
+    QCOMPARE(QApplication::focusWidget(), f.hidden());
+
+    // Enter and the space bar do nothing there.
+    QTest::keyClick(f.hidden(), Qt::Key_Space);
+    QTest::keyClick(f.hidden(), Qt::Key_Return);
+    QVERIFY(f.dialogs.requests.isEmpty());
+    QVERIFY(f.messages.prompts.isEmpty());
+}
+
+void tst_Form1::tabOrder()
+{
+    Fixture f;
+    f.form.load();
+    f.form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&f.form));
+    const QList<QWidget *> expected{f.list(), f.add(), f.join(), f.hidden(), f.list()};
+    for (QWidget *next : expected) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
+    }
+}
+
+void tst_Form1::cursorFile_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<bool>("loads");
+
+    QTest::addRow("absent") << QByteArray() << false << false;
+    QTest::addRow("present") << committedCursor() << true << true;
+    QTest::addRow("damaged") << committedCursor().left(100) << true << false;
+    QTest::addRow("no picture") << QByteArray("not a cursor") << true << false;
+}
+
+void tst_Form1::cursorFile()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, present);
+    QFETCH(bool, loads);
+
+    Fixture f;
+    if (present)
+        writeFile(f.programFolder.filePath("HAND-M.CUR"), content);
+    if (present && !loads)
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^quillmere: Cannot load picture .*HAND-M\\.CUR.*; using the standard pointers$"));
+    f.form.load();
+
+    QCOMPARE(f.form.MouseIcon().isNull(), !loads);
+    if (loads) {
+        QCOMPARE(f.form.MouseIcon().hotSpot(), QPoint(10, 0));
+        QCOMPARE(f.form.MouseIcon().pixmap().size(), QSize(32, 32));
+    }
+    // Start-up leaves the pointer to the first mouse movement.
+    QCOMPARE(f.form.MousePointer(), int(Form::Default));
+    QCOMPARE(f.form.Caption(), QString("Quillmere"));
+}
+
+void tst_Form1::pointerFeedback()
+{
+    Fixture f;
+    writeFile(f.programFolder.filePath("HAND-M.CUR"), committedCursor());
+    f.form.load();
+    f.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+
+    const auto expectPointer = [&](QWidget *over, int shape) {
+        moveMouse(over);
+        QCOMPARE(f.form.MousePointer(), shape);
+        QCOMPARE(f.form.cursor().shape(), shape == Form::Custom ? Qt::BitmapCursor : Qt::ArrowCursor);
+        // Controls show the window's pointer.
+        QVERIFY(!over->testAttribute(Qt::WA_SetCursor) || over == &f.form);
+    };
+    expectPointer(&f.form, Form::Arrow);
+    expectPointer(f.add(), Form::Custom);
+    expectPointer(&f.form, Form::Arrow);
+    expectPointer(f.join(), Form::Custom);
+    expectPointer(f.list()->viewport(), Form::Custom);
+    QCOMPARE(f.form.cursor().hotSpot(), QPoint(10, 0));
+    expectPointer(&f.form, Form::Arrow);
+}
+
+void tst_Form1::oneClickRunsTheWorkOnce()
+{
+    Fixture f;
+    f.form.load();
+    f.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+
+    // The Add button is drawn released while its dialog is open.
+    QList<int> valueWhileOpen;
+    f.dialogs.whileOpen = [&](const FileDialogRequest &) { valueWhileOpen << f.add()->Value(); };
+    QTest::mouseClick(f.add(), Qt::LeftButton);
+    QCOMPARE(f.dialogs.requests.size(), 1);
+    QCOMPARE(valueWhileOpen, QList<int>{0});
+    QCOMPARE(f.add()->Value(), 0);
+
+    // Join with an empty list: the message, no dialog.
+    QTest::mouseClick(f.join(), Qt::LeftButton);
+    QCOMPARE(f.messages.prompts, QStringList{"Add files first."});
+    QCOMPARE(f.dialogs.requests.size(), 1);
+    QCOMPARE(f.join()->Value(), 0);
+
+    // A change of Value made by the program to 0 does no work.
+    f.add()->setValue(0);
+    QCOMPARE(f.dialogs.requests.size(), 1);
+}
+
+void tst_Form1::errorInAHandlerIsReported_data()
+{
+    QTest::addColumn<int>("failure");
+    QTest::addColumn<QString>("reason");
+    QTest::addRow("run-time error") << 0 << "The dialog cannot be shown: no display.";
+    QTest::addRow("memory") << 1 << "There is not enough memory.";
+}
+
+// Whatever fails inside a handler is told, and the window goes on as it was.
+void tst_Form1::errorInAHandlerIsReported()
+{
+    QFETCH(int, failure);
+    QFETCH(QString, reason);
+    Fixture f;
+    f.list()->AddItem("kept");
+    f.dialogs.whileOpen = [failure](const FileDialogRequest &) {
+        if (failure == 0)
+            throw RuntimeError("The dialog cannot be shown: no display.");
+        throw std::bad_alloc();
+    };
+    QTest::mouseClick(f.add(), Qt::LeftButton);
+    QCOMPARE(f.messages.prompts, QStringList{"The files could not be added.\n\n" + reason});
+    QCOMPARE(f.list()->ListCount(), 1);
+    QCOMPARE(f.add()->Value(), 0);
+
+    f.dialogs.whileOpen = nullptr;
+    f.dialogs.answers << QStringList{"/data/a.csv"};
+    QTest::mouseClick(f.add(), Qt::LeftButton);
+    QCOMPARE(f.list()->ListCount(), 2);
+}
+
+void tst_Form1::closingEndsTheProgram()
+{
+    Fixture f;
+    f.list()->AddItem("/data/a.csv");
+    f.form.load();
+    f.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+
+    QTimer::singleShot(0, &f.form, [&] { f.form.close(); });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    watchdog.start(5000);
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QVERIFY(f.messages.prompts.isEmpty());
+    QVERIFY(f.dialogs.requests.isEmpty());
+}
+
+QTEST_MAIN(tst_Form1)
+#include "tst_form1.moc"

@@ -14,6 +14,7 @@ packages="
     fonts-liberation
     xvfb
     xauth
+    x11-utils
     clang
     libclang-rt-14-dev
     python3

@@ -62,7 +62,7 @@ void CTranslucentForm::setColorKey(std::int32_t NewVal)
     ApplyLayered(m_hWnd);
 }
 
-void CTranslucentForm::setHWnd(HWND NewVal)
+void CTranslucentForm::setHWnd(winapi::HWND NewVal)
 {
     if (m_supported == False)
         return;
@@ -97,7 +97,7 @@ COLORREF CTranslucentForm::TranslateColor(std::int32_t colorRef)
     return COLORREF(colorRef);
 }
 
-std::int16_t CTranslucentForm::ClearLayered(HWND window)
+std::int16_t CTranslucentForm::ClearLayered(winapi::HWND window)
 {
     if (!window)
         return False;
@@ -106,7 +106,7 @@ std::int16_t CTranslucentForm::ClearLayered(HWND window)
     return SetWindowLongA(window, GWL_EXSTYLE, style & ~WS_EX_LAYERED) != 0 ? True : False;
 }
 
-std::int16_t CTranslucentForm::MakeLayered(HWND window)
+std::int16_t CTranslucentForm::MakeLayered(winapi::HWND window)
 {
     if (!window)
         return False;
@@ -120,7 +120,7 @@ std::int16_t CTranslucentForm::MakeLayered(HWND window)
 
 // Taking the layered style off and putting it back drops whatever attributes
 // the window had, so the two modes never mix.
-std::int16_t CTranslucentForm::ApplyLayered(HWND window)
+std::int16_t CTranslucentForm::ApplyLayered(winapi::HWND window)
 {
     if (!window)
         return False;
@@ -146,7 +146,7 @@ std::int16_t CTranslucentForm::ApplyLayered(HWND window)
 // and its success over a window with no extended style at all. Counting that
 // success as failure would leave such a window layered with no attributes,
 // which the window system does not draw; only then is the style read back.
-bool CTranslucentForm::styleWritten(HWND window, std::int32_t replaced, std::int32_t written,
+bool CTranslucentForm::styleWritten(winapi::HWND window, std::int32_t replaced, std::int32_t written,
                                     std::int32_t returned)
 {
     if (returned != 0)

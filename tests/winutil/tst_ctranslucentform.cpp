@@ -13,40 +13,40 @@ using namespace winapi;
 
 namespace {
 
-constexpr HWND Window1 = 0x10000;
-constexpr HWND Window2 = 0x10004;
-constexpr HWND Bare = 0x10008;   // a window with no extended style at all
-constexpr HWND Gone = 0x1000C;   // a window that no longer exists
+constexpr winapi::HWND Window1 = 0x10000;
+constexpr winapi::HWND Window2 = 0x10004;
+constexpr winapi::HWND Bare = 0x10008;   // a window with no extended style at all
+constexpr winapi::HWND Gone = 0x1000C;   // a window that no longer exists
 constexpr std::int32_t Edge = 0x100; // WS_EX_WINDOWEDGE, as framed windows have
 constexpr std::int32_t ButtonFaceKey = -2147483633;  // 0x8000000F
 
-QString attributes(HWND h, qint64 key, int alpha, int flags)
+QString attributes(winapi::HWND h, qint64 key, int alpha, int flags)
 {
     return QStringLiteral("SetLayeredWindowAttributes(%1, %2, %3, %4)").arg(h).arg(key).arg(alpha).arg(flags);
 }
 
-QString getStyle(HWND h)
+QString getStyle(winapi::HWND h)
 {
     return QStringLiteral("GetWindowLongA(%1, -20)").arg(h);
 }
 
-QString setStyle(HWND h, std::int32_t style)
+QString setStyle(winapi::HWND h, std::int32_t style)
 {
     return QStringLiteral("SetWindowLongA(%1, -20, %2)").arg(h).arg(style);
 }
 
-QStringList clear(HWND h, std::int32_t style)
+QStringList clear(winapi::HWND h, std::int32_t style)
 {
     return {attributes(h, 0, 255, LWA_ALPHA), getStyle(h), setStyle(h, style & ~WS_EX_LAYERED)};
 }
 
-QStringList make(HWND h, std::int32_t style)
+QStringList make(winapi::HWND h, std::int32_t style)
 {
     return {getStyle(h), setStyle(h, style | WS_EX_LAYERED), attributes(h, 0, 255, LWA_ALPHA)};
 }
 
 // The style rewrite that every change of mode starts with.
-QStringList relayer(HWND h, std::int32_t style)
+QStringList relayer(winapi::HWND h, std::int32_t style)
 {
     return {getStyle(h), setStyle(h, style & ~WS_EX_LAYERED), setStyle(h, style | WS_EX_LAYERED)};
 }
@@ -60,7 +60,7 @@ void perform(std::unique_ptr<CTranslucentForm> &form, const QString &step)
     else if (words.first() == u"ColorKey")
         form->setColorKey(std::int32_t(value));
     else if (words.first() == u"hWnd")
-        form->setHWnd(HWND(value));
+        form->setHWnd(winapi::HWND(value));
     else if (words.first() == u"Mode")
         form->setMode(std::int32_t(value));
     else if (words.first() == u"destroy")
@@ -75,16 +75,16 @@ class TranslucentPlatform final : public WindowSystem
 {
 public:
     int GetSystemMetrics(int i) override { return m_native.GetSystemMetrics(i); }
-    int DrawTextA(HDC d, const char *s, int n, RECT *r, std::uint32_t f) override { return m_native.DrawTextA(d, s, n, r, f); }
-    LRESULT SendMessageA(HWND h, std::uint32_t m, WPARAM w, LPARAM l) override { return m_native.SendMessageA(h, m, w, l); }
-    BOOL SetWindowPos(HWND h, HWND a, int x, int y, int cx, int cy, std::uint32_t f) override
+    int DrawTextA(winapi::HDC d, const char *s, int n, RECT *r, std::uint32_t f) override { return m_native.DrawTextA(d, s, n, r, f); }
+    LRESULT SendMessageA(winapi::HWND h, std::uint32_t m, WPARAM w, LPARAM l) override { return m_native.SendMessageA(h, m, w, l); }
+    BOOL SetWindowPos(winapi::HWND h, winapi::HWND a, int x, int y, int cx, int cy, std::uint32_t f) override
     {
         return m_native.SetWindowPos(h, a, x, y, cx, cy, f);
     }
     BOOL ReleaseCapture() override { return m_native.ReleaseCapture(); }
-    std::int32_t GetWindowLongA(HWND h, int i) override { return m_native.GetWindowLongA(h, i); }
-    std::int32_t SetWindowLongA(HWND h, int i, std::int32_t v) override { return m_native.SetWindowLongA(h, i, v); }
-    BOOL SetLayeredWindowAttributes(HWND h, COLORREF k, std::uint8_t a, std::uint32_t f) override
+    std::int32_t GetWindowLongA(winapi::HWND h, int i) override { return m_native.GetWindowLongA(h, i); }
+    std::int32_t SetWindowLongA(winapi::HWND h, int i, std::int32_t v) override { return m_native.SetWindowLongA(h, i, v); }
+    BOOL SetLayeredWindowAttributes(winapi::HWND h, COLORREF k, std::uint8_t a, std::uint32_t f) override
     {
         return m_native.SetLayeredWindowAttributes(h, k, a, f);
     }
@@ -95,7 +95,7 @@ public:
         v->dwMajorVersion = 5;
         return answered;
     }
-    std::intptr_t ShellExecuteA(HWND h, const char *o, const char *f, const char *p, const char *d, int s) override
+    std::intptr_t ShellExecuteA(winapi::HWND h, const char *o, const char *f, const char *p, const char *d, int s) override
     {
         return m_native.ShellExecuteA(h, o, f, p, d, s);
     }
@@ -104,7 +104,7 @@ private:
     WindowSystem &m_native = WindowSystem::native();
 };
 
-bool layered(HWND h)
+bool layered(winapi::HWND h)
 {
     return WindowSystem::native().GetWindowLongA(h, GWL_EXSTYLE) & WS_EX_LAYERED;
 }
@@ -326,8 +326,8 @@ void tst_CTranslucentForm::accessors()
     platform.majorVersion = supported ? 5 : 4;
     platform.exStyles = {{Window1, Edge}, {Window2, Edge}};
     QString refused; // nothing is refused while setting up
-    platform.layeredResult = [&](HWND h) { return h != 0 && h != Gone && refused != u"attributes"; };
-    platform.styleWritable = [&](HWND h) { return h != 0 && h != Gone && refused != u"style"; };
+    platform.layeredResult = [&](winapi::HWND h) { return h != 0 && h != Gone && refused != u"attributes"; };
+    platform.styleWritable = [&](winapi::HWND h) { return h != 0 && h != Gone && refused != u"style"; };
     const WindowSystem::Override use(platform);
 
     auto form = std::make_unique<CTranslucentForm>();
@@ -353,7 +353,7 @@ void tst_CTranslucentForm::platformErrorsPassToTheCaller()
     class Unbound final : public RecordingWindowSystem
     {
     public:
-        BOOL SetLayeredWindowAttributes(HWND, COLORREF, std::uint8_t, std::uint32_t) override
+        BOOL SetLayeredWindowAttributes(winapi::HWND, COLORREF, std::uint8_t, std::uint32_t) override
         {
             throw RuntimeError(QStringLiteral("SetLayeredWindowAttributes cannot be found."));
         }
@@ -378,7 +378,7 @@ void tst_CTranslucentForm::opacityOfARealWindow()
     const WindowSystem::Override use(platform);
     Form window;
     window.resize(100, 60);
-    const HWND h = window.hWnd();
+    const winapi::HWND h = window.hWnd();
     auto form = std::make_unique<CTranslucentForm>();
     QCOMPARE(form->Supported(), CTranslucentForm::True);
 

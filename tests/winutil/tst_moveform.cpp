@@ -38,7 +38,7 @@ void tst_MoveForm::buttons()
     RecordingWindowSystem platform;
     const WindowSystem::Override use(platform);
     Form window;
-    const HWND h = window.hWnd();
+    const winapi::HWND h = window.hWnd();
 
     MoveForm::DragForm(window, button);
 

@@ -56,7 +56,7 @@ void tst_OnTop::call()
     QFETCH(int, times);
 
     RecordingWindowSystem platform;
-    platform.windowPosResult = [](HWND) { return 0; }; // a failure is not looked at
+    platform.windowPosResult = [](winapi::HWND) { return 0; }; // a failure is not looked at
     const WindowSystem::Override use(platform);
     Form window;
 

@@ -1,4 +1,3 @@
-#include "desktopopener.h"
 #include "fakes.h"
 #include "recordingwindowsystem.h"
 #include "shellexe.h"
@@ -9,10 +8,15 @@
 #include <QTest>
 #include <QUrl>
 
+#ifndef Q_OS_WIN
+#include "desktopopener.h"
+#endif
+
 using namespace winapi;
 
 namespace {
 
+#ifndef Q_OS_WIN
 class RecordingOpener final : public DesktopOpener
 {
 public:
@@ -23,6 +27,7 @@ public:
         return true;
     }
 };
+#endif
 
 // Leaves the process's current directory as it found it.
 class CurrentDirectory
@@ -76,7 +81,7 @@ void tst_ShellExe::call()
     const ProgramFolder::Override useFolder(folder);
     QTemporaryDir elsewhere;
     const CurrentDirectory current(elsewhere.path());
-    const HWND owner = 0x10000;
+    const winapi::HWND owner = 0x10000;
 
     ShellExe::ShellOpen(owner, target);
 
@@ -115,7 +120,7 @@ void tst_ShellExe::relativeTargetIsTakenFromTheProgramFolder()
 {
 #ifdef Q_OS_WIN
     QSKIP("Would open the document with the real shell.");
-#endif
+#else
     QTemporaryDir program;
     QTemporaryDir elsewhere;
     QFile document(program.filePath(QStringLiteral("read me.txt")));
@@ -138,6 +143,7 @@ void tst_ShellExe::relativeTargetIsTakenFromTheProgramFolder()
 
     QCOMPARE(opener.opened, QList<QUrl>{QUrl::fromLocalFile(QFileInfo(document).absoluteFilePath())});
     QCOMPARE(messages.prompts, QStringList());
+#endif
 }
 
 QTEST_MAIN(tst_ShellExe)

@@ -90,10 +90,17 @@ void LineWriter::flush()
     m_used = 0;
 }
 
+// A short write is no failure yet: the next try either goes on or says why it cannot (a full
+// disk, say), and that reason is what the user gets to read.
 void LineWriter::write(const char *data, std::size_t size)
 {
-    if (m_failed || size == 0)
-        return;
-    if (m_device.write(data, static_cast<qint64>(size)) != static_cast<qint64>(size))
-        m_failed = true;
+    while (!m_failed && size != 0) {
+        const qint64 written = m_device.write(data, static_cast<qint64>(size));
+        if (written <= 0) {
+            m_failed = true;
+            return;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
 }

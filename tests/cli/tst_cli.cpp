@@ -1,4 +1,5 @@
 #include "joinengine.h"
+#include "testfiles.h"
 
 #include <QtCore/QDeadlineTimer>
 #include <QtCore/QDir>
@@ -26,19 +27,6 @@ struct Run
     QByteArray out;
     QByteArray err;
 };
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.errorString()));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 #ifdef Q_OS_LINUX
 bool signalPending(qint64 pid, int signal)

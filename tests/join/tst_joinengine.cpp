@@ -1,4 +1,5 @@
 #include "joinengine.h"
+#include "testfiles.h"
 
 #include <QtCore/QDir>
 #include <QtCore/QFile>
@@ -14,19 +15,6 @@
 namespace {
 
 const QByteArray kOldOutput = "old output, must survive\r\n";
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.errorString()));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 bool runningAsRoot()
 {

@@ -14,6 +14,24 @@ QString tr(const char *text, int n = -1)
     return QCoreApplication::translate("CommonDialog", text, nullptr, n);
 }
 
+// The folder of every path when they all lie directly in the same one, as a
+// dialog's choice does; empty otherwise. Works on the text alone, so that
+// thousands of paths cost next to nothing.
+QString sharedFolder(const QStringList &paths)
+{
+    const QString &first = paths.constFirst();
+    const qsizetype slash = first.lastIndexOf(u'/');
+    if (slash < 0)
+        return QString();
+    const QStringView prefix = QStringView(first).left(slash + 1);
+    for (const QString &path : paths) {
+        if (!path.startsWith(prefix) || path.indexOf(u'/', prefix.size()) >= 0 || path.size() == prefix.size())
+            return QString();
+    }
+    // The root folder keeps its separator.
+    return slash == 0 || (slash == 2 && first.at(1) == u':') ? prefix.toString() : first.left(slash);
+}
+
 // The deepest folder that holds every path. A dialog returns the files of one
 // folder, but names typed into it may reach into others.
 QString commonFolder(const QStringList &paths)
@@ -111,9 +129,20 @@ QString CommonDialog::selectionString(const QStringList &paths)
     if (paths.size() == 1)
         return QDir::toNativeSeparators(paths.constFirst());
 
+    QString selection;
+    if (const QString folder = sharedFolder(paths); !folder.isEmpty()) {
+        const qsizetype nameStart = folder.endsWith(u'/') ? folder.size() : folder.size() + 1;
+        selection = QDir::toNativeSeparators(folder);
+        for (const QString &path : paths) {
+            selection += QChar(0);
+            selection += QStringView(path).mid(nameStart);
+        }
+        return selection;
+    }
+
     const QString folder = commonFolder(paths);
     const QDir dir(folder);
-    QString selection = QDir::toNativeSeparators(folder);
+    selection = QDir::toNativeSeparators(folder);
     for (const QString &path : paths) {
         selection += QChar(0);
         selection += QDir::toNativeSeparators(dir.relativeFilePath(QFileInfo(path).absoluteFilePath()));

@@ -5,6 +5,31 @@
 
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// Entries are as wide as the list scrolls, so that the view's own idea of its
+// width agrees with the extent it was given; otherwise the two would fight
+// over the scroll bar. All share one size: with uniform sizes the view need
+// not measure 100,000 entries to lay them out.
+class EntryDelegate final : public QStyledItemDelegate
+{
+public:
+    explicit EntryDelegate(ListBox *list) : QStyledItemDelegate(list), m_list(list) {}
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setWidth(m_list->horizontalExtent());
+        return size;
+    }
+
+private:
+    ListBox *m_list;
+};
+
+} // namespace
 
 ListBox::ListBox(QWidget *parent) : QListWidget(parent)
 {
@@ -14,6 +39,8 @@ ListBox::ListBox(QWidget *parent) : QListWidget(parent)
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setUniformItemSizes(true);
+    setItemDelegate(new EntryDelegate(this));
 }
 
 void ListBox::AddItem(const QString &item)
@@ -63,7 +90,7 @@ winapi::HWND ListBox::hWnd()
 void ListBox::setHorizontalExtent(int pixels)
 {
     m_horizontalExtent = qMax(0, pixels);
-    updateGeometries();
+    doItemsLayout();
 }
 
 // A double click on the free space below the entries names no entry, so it

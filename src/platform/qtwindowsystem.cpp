@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QtMath>
 #include <QScreen>
 #include <QStyle>
 #include <QWidget>
@@ -35,7 +36,39 @@ QString withoutPrefixes(const QString &text)
     return shown;
 }
 
+// Below U+0300 every character is a glyph of its own, drawn left to right
+// without shaping; above begin combining marks and scripts that need it.
+bool needsShaping(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x300)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
+
+// The width a line takes, as the system draws text: the advances of its
+// characters, without kerning. The advances are kept per font, so measuring a
+// long list of paths costs little more than reading them.
+int QtWindowSystem::lineWidth(const QFont &font, QWidget *widget, const QString &line)
+{
+    if (needsShaping(line))
+        return QFontMetrics(font, widget).horizontalAdvance(line);
+
+    if (m_advancesFont != font || m_advancesDevice != widget->logicalDpiX()) {
+        const QFontMetricsF metrics(font, widget);
+        for (char16_t c = 0; c < m_advances.size(); ++c)
+            m_advances[c] = metrics.horizontalAdvance(QChar(c));
+        m_advancesFont = font;
+        m_advancesDevice = widget->logicalDpiX();
+    }
+    qreal width = 0;
+    for (const QChar c : line)
+        width += m_advances[c.unicode()];
+    return qCeil(width);
+}
 
 int QtWindowSystem::GetSystemMetrics(int nIndex)
 {
@@ -65,20 +98,20 @@ int QtWindowSystem::DrawTextA(HDC hDC, const char *lpStr, int nCount, RECT *lpRe
     if (!(wFormat & DT_NOPREFIX))
         text = withoutPrefixes(text);
 
-    const QFontMetrics metrics(widget->font(), widget);
+    const QFont font = widget->font();
     int width = 0;
     int lines = 1;
-    if (wFormat & DT_SINGLELINE) {
-        width = metrics.horizontalAdvance(text);
+    if ((wFormat & DT_SINGLELINE) || (!text.contains(u'\n') && !text.contains(u'\r'))) {
+        width = lineWidth(font, widget, text);
     } else {
         // A line ends at CR LF, at a lone CR and at a lone LF.
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
         const QStringList parts = text.split(u'\n');
         lines = int(parts.size());
         for (const QString &line : parts)
-            width = qMax(width, metrics.horizontalAdvance(line));
+            width = qMax(width, lineWidth(font, widget, line));
     }
-    const int height = lines * metrics.height();
+    const int height = lines * QFontMetrics(font, widget).height();
 
     if (wFormat & DT_CALCRECT) {
         lpRect->right = lpRect->left + width;

@@ -2,6 +2,12 @@
 
 #include "windowsystem.h"
 
+#include <QFont>
+
+#include <array>
+
+class QWidget;
+
 /// The window-system functions emulated over Qt, for systems other than
 /// Windows. Each keeps what the program expects of the Windows function of
 /// the same name; a handle that names no living window makes a call fail.
@@ -28,6 +34,12 @@ public:
                                 const char *lpParameters, const char *lpDirectory, int nShowCmd) override;
 
 private:
+    int lineWidth(const QFont &font, QWidget *widget, const QString &line);
+
+    std::array<qreal, 0x300> m_advances{};
+    QFont m_advancesFont;
+    int m_advancesDevice = 0;
+
     // The window system's own move of a top-level window, as a press on its caption starts it.
     static winapi::LRESULT startSystemMove(winapi::HWND hWnd);
 };

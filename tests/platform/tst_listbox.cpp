@@ -19,6 +19,8 @@ private slots:
     void scrollRangeFollowsTheExtentSent();
     void extentOutlivesTheWidestEntry();
     void doubleClickOnAnEntryOnly();
+    void entriesAreDrawnAcrossTheExtent();
+    void entriesAreDrawnBeforeAnyExtent();
 };
 
 static void fill(ListBox &list, const QStringList &entries)
@@ -145,6 +147,57 @@ void tst_ListBox::doubleClickOnAnEntryOnly()
     // Below the entries: the selection stays, and nothing is to be removed.
     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, QPoint(10, list.viewport()->height() - 5));
     QCOMPARE(spy.size(), 1);
+}
+
+// All entries share one size, taken from the first; a long entry after a
+// short one must still be drawn to its end once scrolled there.
+void tst_ListBox::entriesAreDrawnAcrossTheExtent()
+{
+    ListBox list;
+    list.resize(393, 139);
+    const QString longEntry = QString(120, u'W');
+    fill(list, {"a", longEntry});
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    const int width = list.fontMetrics().horizontalAdvance(longEntry);
+    list.setHorizontalExtent(width + 17);
+    list.horizontalScrollBar()->setValue(list.horizontalScrollBar()->maximum());
+
+    const QRect row = list.visualItemRect(list.item(1));
+    const QImage image = list.viewport()->grab().toImage();
+    // The last few characters of the long entry lie at the right of the viewport.
+    int dark = 0;
+    for (int x = image.width() - 60; x < image.width() - 17; ++x) {
+        for (int y = row.top(); y <= row.bottom(); ++y)
+            dark += qGray(image.pixel(x, y)) < 128;
+    }
+    QVERIFY2(dark > 20, qPrintable(QString::number(dark)));
+
+    // And a click there is a click on that entry.
+    const QPoint end(list.viewport()->width() - 30, row.center().y());
+    QCOMPARE(list.indexAt(end).row(), 1);
+    QSignalSpy spy(&list, &ListBox::DblClick);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, end);
+    QCOMPARE(spy.size(), 1);
+    QCOMPARE(list.ListIndex(), 1);
+}
+
+void tst_ListBox::entriesAreDrawnBeforeAnyExtent()
+{
+    ListBox list;
+    list.resize(393, 139);
+    list.AddItem("WWWW");
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    const QRect row = list.visualItemRect(list.item(0));
+    const QImage image = list.viewport()->grab().toImage();
+    int dark = 0;
+    for (int x = 0; x < 60; ++x) {
+        for (int y = row.top(); y <= row.bottom(); ++y)
+            dark += qGray(image.pixel(x, y)) < 128;
+    }
+    QVERIFY2(dark > 20, qPrintable(QString::number(dark)));
+    QCOMPARE(list.horizontalScrollBar()->maximum(), 0);
 }
 
 QTEST_MAIN(tst_ListBox)

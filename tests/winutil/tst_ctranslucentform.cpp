@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QPalette>
+#include <QScreen>
 #include <QTest>
 
 #include <memory>
@@ -140,6 +141,7 @@ private slots:
     void colorKeyOfARealWindow_data();
     void colorKeyOfARealWindow();
     void windowThatNoLongerExists();
+    void translucentOnScreen();
 };
 
 void tst_CTranslucentForm::creation_data()
@@ -466,6 +468,47 @@ void tst_CTranslucentForm::windowThatNoLongerExists()
     QCOMPARE(form.Mode(), 1);
     form.setColorKey(65280);
     QCOMPARE(form.ColorKey(), 255);
+}
+
+// The whole way, on the window system as it is, where it has layered windows.
+void tst_CTranslucentForm::translucentOnScreen()
+{
+    if (QGuiApplication::platformName() != u"xcb")
+        QSKIP("Needs an X server to see the screen.");
+    Form below;
+    QWidget belowSquare(&below);
+    paint(below, belowSquare, Qt::white, Qt::white);
+    below.setWindowFlag(Qt::FramelessWindowHint);
+    below.move(100, 100);
+    Form window;
+    QWidget square(&window);
+    paint(window, square, Qt::black, Qt::red);
+    window.setWindowFlag(Qt::FramelessWindowHint);
+    window.move(100, 100);
+    auto form = std::make_unique<CTranslucentForm>();
+    if (form->Supported() == CTranslucentForm::False)
+        QSKIP("This X server has no compositing manager, so no layered windows.");
+    below.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&below));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const auto onScreen = [](QPoint point) {
+        return QGuiApplication::primaryScreen()->grabWindow(0, point.x(), point.y(), 1, 1).toImage().pixelColor(0, 0);
+    };
+    const QPoint background(105, 105);
+    const QPoint inSquare(150, 130);
+    QTRY_COMPARE(onScreen(background), QColor(Qt::black));
+
+    form->setHWnd(window.hWnd());
+    form->setAlpha(128);
+    QTRY_VERIFY2(qAbs(onScreen(background).red() - 128) <= 8, qPrintable(onScreen(background).name()));
+
+    form->setColorKey(0); // black
+    QTRY_COMPARE(onScreen(background), QColor(Qt::white));
+    QTRY_COMPARE(onScreen(inSquare), QColor(Qt::red));
+
+    form.reset();
+    QTRY_COMPARE(onScreen(background), QColor(Qt::black));
 }
 
 QTEST_MAIN(tst_CTranslucentForm)

@@ -80,6 +80,7 @@ private slots:
 
     void keyColourIsSeenThroughOnScreen();
     void opacityReachesTheXServer();
+    void opacityBlendsOnScreen();
 
 private:
     QtWindowSystem m_system;
@@ -374,6 +375,36 @@ void tst_QtLayeredWindows::opacityReachesTheXServer()
                              2000);
     QCOMPARE(qRound(opacity / double(0xFFFFFFFFu) * 255), 128);
 #endif
+}
+
+// Only a compositing manager draws a window translucent; the version says
+// whether one runs.
+void tst_QtLayeredWindows::opacityBlendsOnScreen()
+{
+    if (QGuiApplication::platformName() != u"xcb")
+        QSKIP("Needs an X server.");
+    OSVERSIONINFO version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    QVERIFY(m_system.GetVersionExA(&version));
+    if (version.dwMajorVersion < 5)
+        QSKIP("No compositing manager runs on this X server, so no window is drawn translucent.");
+    Painted below(Qt::white);
+    below.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&below.window));
+    Painted above(Qt::black);
+    above.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&above.window));
+    const QPoint point = above.window.mapToGlobal(QPoint(5, 5));
+    QTRY_COMPARE(onScreen(point), QColor(Qt::black));
+
+    const HWND h = above.handle();
+    m_system.SetWindowLongA(h, GWL_EXSTYLE, WS_EX_LAYERED);
+    m_system.SetLayeredWindowAttributes(h, 0, 128, LWA_ALPHA);
+
+    QTRY_VERIFY2(qAbs(onScreen(point).red() - 128) <= 8, qPrintable(onScreen(point).name()));
+
+    m_system.SetWindowLongA(h, GWL_EXSTYLE, 0);
+    QTRY_COMPARE(onScreen(point), QColor(Qt::black));
 }
 
 QTEST_MAIN(tst_QtLayeredWindows)

@@ -83,12 +83,8 @@ void tst_QtSystemInfo::systemColors_data()
     QTest::addColumn<QPalette::ColorRole>("role");
 
     QTest::addRow("-1, unknown") << -1 << QPalette::Active << QPalette::NoRole;
-    QTest::addRow("COLOR_WINDOW") << 5 << QPalette::Active << QPalette::Base;
-    QTest::addRow("COLOR_WINDOWTEXT") << 8 << QPalette::Active << QPalette::Text;
-    QTest::addRow("COLOR_HIGHLIGHT") << 13 << QPalette::Active << QPalette::Highlight;
     QTest::addRow("COLOR_BTNFACE") << 15 << QPalette::Active << QPalette::Button;
     QTest::addRow("COLOR_GRAYTEXT") << 17 << QPalette::Disabled << QPalette::Text;
-    QTest::addRow("COLOR_BTNTEXT") << 18 << QPalette::Active << QPalette::ButtonText;
     QTest::addRow("31, unknown") << 31 << QPalette::Active << QPalette::NoRole;
 }
 

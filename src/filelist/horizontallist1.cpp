@@ -10,7 +10,10 @@
 
 namespace HorizontalList1 {
 
-using namespace winapi;
+// The types stay qualified: on Windows Qt declares HWND and HDC of its own.
+using winapi::DrawTextA;
+using winapi::GetSystemMetrics;
+using winapi::SendMessageA;
 
 void SetHorizontalExtent(Form &window, ListBox &list)
 {
@@ -21,17 +24,17 @@ void SetHorizontalExtent(Form &window, ListBox &list)
     windowFont.setBold(listFont.Bold());
     windowFont.setSize(listFont.Size());
 
-    const int scrollBarWidth = GetSystemMetrics(SM_CXVSCROLL);
+    const int scrollBarWidth = GetSystemMetrics(winapi::SM_CXVSCROLL);
 
     // The rectangle is not reset between entries: its left edge stays 0, so
     // its right edge is always the width of the entry just measured.
-    RECT rect;
+    winapi::RECT rect;
     int widest = 0;
     const int last = list.ListCount() - 1;
     for (int i = 0; i <= last; ++i) {
-        const HDC hDC = window.hDC();
+        const winapi::HDC hDC = window.hDC();
         const QByteArray text = list.List(i).toUtf8();
-        DrawTextA(hDC, text.constData(), -1, &rect, DT_CALCRECT);
+        DrawTextA(hDC, text.constData(), -1, &rect, winapi::DT_CALCRECT);
         std::int32_t width = 0;
         if (qAddOverflow(rect.right, scrollBarWidth, &width))
             throw RuntimeError(QCoreApplication::translate("HorizontalList1", "Overflow"));
@@ -39,7 +42,7 @@ void SetHorizontalExtent(Form &window, ListBox &list)
             widest = width;
     }
 
-    SendMessageA(list.hWnd(), LB_SETHORIZONTALEXTENT, WPARAM(widest), 0);
+    SendMessageA(list.hWnd(), winapi::LB_SETHORIZONTALEXTENT, winapi::WPARAM(widest), 0);
 }
 
 } // namespace HorizontalList1

@@ -1,15 +1,17 @@
 // quillmere-makecorpus DIR [BYTES] [FILES]: writes the benchmark's input files.
 //
 // The same arguments always give the same bytes, so figures from two machines or two versions
-// compare. The mix is meant to look like real exports: mostly short unquoted fields, some quoted
-// ones with commas, doubled quotes and line ends inside, empty fields, blanks before fields, and
-// both CR LF and LF line ends.
+// compare. The files are meant to look like exported tables: each has its own columns, and a
+// column keeps its kind (numbers, words, quoted text with commas, doubled quotes and now and then
+// a line end inside), with empty cells everywhere; some files put a blank after each comma, and
+// the files end their lines in CR LF or LF.
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -35,32 +37,46 @@ private:
 
 void appendWord(std::string &out, Random &random, unsigned length)
 {
-    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-./";
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
     for (unsigned i = 0; i < length; ++i)
         out += letters[random.below(sizeof letters - 1)];
 }
 
-void appendField(std::string &out, Random &random)
+void appendNumber(std::string &out, Random &random)
 {
-    const unsigned kind = random.below(100);
-    if (kind < 10)
-        return; // empty
-    if (kind < 15)
-        out += "  "; // blanks before the field, skipped by the reader
-    if (kind < 82) {
-        appendWord(out, random, 1 + random.below(14));
-        return;
+    for (unsigned i = 1 + random.below(9); i > 0; --i)
+        out += static_cast<char>('0' + random.below(10));
+    if (random.below(3) == 0) {
+        out += '.';
+        out += static_cast<char>('0' + random.below(10));
+        out += static_cast<char>('0' + random.below(10));
+    }
+}
+
+void appendText(std::string &out, Random &random)
+{
+    out += '"';
+    for (unsigned words = 1 + random.below(5); words > 0; --words) {
+        appendWord(out, random, 1 + random.below(9));
+        if (words == 1)
+            break;
+        const unsigned kind = random.below(100);
+        out += kind < 15 ? ", " : kind < 20 ? "\"\" " : kind < 22 ? "\r\n" : " ";
     }
     out += '"';
-    appendWord(out, random, 1 + random.below(10));
-    switch (random.below(4)) {
-    case 0: out += ", "; break;
-    case 1: out += "\"\""; break;
-    case 2: out += "\r\n"; break;
-    default: out += ' '; break;
+}
+
+enum class Column { Number, Word, Text };
+
+void appendCell(std::string &out, Random &random, Column column)
+{
+    if (random.below(100) < 8)
+        return; // an empty cell
+    switch (column) {
+    case Column::Number: appendNumber(out, random); break;
+    case Column::Word: appendWord(out, random, 2 + random.below(10)); break;
+    case Column::Text: appendText(out, random); break;
     }
-    appendWord(out, random, 1 + random.below(10));
-    out += '"';
 }
 
 bool writeFile(const std::string &path, std::uint64_t size, std::uint64_t seed)
@@ -71,21 +87,23 @@ bool writeFile(const std::string &path, std::uint64_t size, std::uint64_t seed)
         return false;
     }
     Random random(seed);
+    std::vector<Column> columns(3 + random.below(10));
+    for (Column &column : columns) {
+        const unsigned kind = random.below(100);
+        column = kind < 40 ? Column::Number : kind < 75 ? Column::Word : Column::Text;
+    }
+    const char *separator = random.below(6) == 0 ? ", " : ",";
     const char *lineEnd = seed % 2 == 0 ? "\r\n" : "\n";
     std::string buffer;
     std::uint64_t written = 0;
     while (written < size) {
         buffer.clear();
         while (buffer.size() < (1u << 20)) {
-            const unsigned fields = 1 + random.below(12);
-            for (unsigned i = 0; i < fields; ++i) {
+            for (std::size_t i = 0; i < columns.size(); ++i) {
                 if (i != 0)
-                    buffer += ',';
-                appendField(buffer, random);
+                    buffer += separator;
+                appendCell(buffer, random, columns[i]);
             }
-            // Now and then a file changes its line ends, as files pasted together do.
-            if (random.below(1000) == 0)
-                lineEnd = lineEnd[0] == '\r' ? "\n" : "\r\n";
             buffer += lineEnd;
         }
         const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), size - written));

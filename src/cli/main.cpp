@@ -59,9 +59,9 @@ int usageError(const QString &text)
 // Appends the paths of one list file; false, with the reason in *error, when it cannot be read.
 bool readList(const QString &listPath, QStringList *paths, QString *error)
 {
-    QFile list;
+    QFile list(listPath);
     const bool opened = listPath == QLatin1String("-") ? list.open(stdin, QIODevice::ReadOnly)
-                                                       : (list.setFileName(listPath), list.open(QIODevice::ReadOnly));
+                                                       : list.open(QIODevice::ReadOnly);
     const QByteArray bytes = opened ? list.readAll() : QByteArray();
     if (!opened || list.error() != QFileDevice::NoError) {
         *error = QStringLiteral("Cannot read file %1: %2.").arg(QDir::toNativeSeparators(listPath), list.errorString());

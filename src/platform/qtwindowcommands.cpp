@@ -11,14 +11,6 @@ using namespace winapi;
 
 namespace {
 
-constexpr HWND HWND_TOP = 0;
-constexpr HWND HWND_BOTTOM = 1;
-constexpr HWND HWND_NOTOPMOST = -2;
-constexpr std::uint32_t SWP_NOZORDER = 0x4;
-constexpr std::uint32_t SWP_NOACTIVATE = 0x10;
-constexpr std::uint32_t SWP_SHOWWINDOW = 0x40;
-constexpr std::uint32_t SWP_HIDEWINDOW = 0x80;
-
 void setStaysOnTop(QWidget *window, bool onTop)
 {
     if (bool(window->windowFlags() & Qt::WindowStaysOnTopHint) == onTop)

@@ -60,9 +60,16 @@ constexpr std::uint32_t LWA_ALPHA = 0x2;
 
 constexpr int COLOR_BTNFACE = 15;
 
+constexpr HWND HWND_TOP = 0;
+constexpr HWND HWND_BOTTOM = 1;
 constexpr HWND HWND_TOPMOST = -1;
+constexpr HWND HWND_NOTOPMOST = -2;
 constexpr std::uint32_t SWP_NOSIZE = 0x1;
 constexpr std::uint32_t SWP_NOMOVE = 0x2;
+constexpr std::uint32_t SWP_NOZORDER = 0x4;
+constexpr std::uint32_t SWP_NOACTIVATE = 0x10;
+constexpr std::uint32_t SWP_SHOWWINDOW = 0x40;
+constexpr std::uint32_t SWP_HIDEWINDOW = 0x80;
 
 constexpr int SW_SHOWNORMAL = 1;
 

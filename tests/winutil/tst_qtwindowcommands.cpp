@@ -9,15 +9,6 @@
 
 using namespace winapi;
 
-namespace {
-
-constexpr HWND HWND_TOP = 0;
-constexpr HWND HWND_BOTTOM = 1;
-constexpr HWND HWND_NOTOPMOST = -2;
-constexpr std::uint32_t SWP_NOZORDER = 0x4;
-constexpr std::uint32_t SWP_NOACTIVATE = 0x10;
-
-} // namespace
 
 class tst_QtWindowCommands : public QObject
 {

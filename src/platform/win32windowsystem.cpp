@@ -5,7 +5,7 @@
 // Text crosses the program as UTF-8; the functions that take text are reached
 // through their UTF-16 forms so that any file name survives, whatever code
 // page the system runs in.
-#include "windowsystem.h" // winapi.h before <windows.h>, which defines its constant names as macros
+#include "windowsystem.h"
 
 #include "listbox.h"
 #include "runtimeerror.h"
@@ -14,13 +14,7 @@
 #include <QCoreApplication>
 #include <QString>
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "win32.h"
 
 namespace {
 

@@ -1,20 +1,14 @@
 // Window and device-context handles on Windows: a window's handle is the
 // widget's native one; a widget's device context is a memory context of our
 // own that holds the widget's font.
-#include "windowhandles.h" // winapi.h before <windows.h>, which defines its constant names as macros
+#include "windowhandles.h"
 
 #include <QFont>
 #include <QHash>
 #include <QPointer>
 #include <QWidget>
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "win32.h"
 
 namespace {
 

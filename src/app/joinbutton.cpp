@@ -70,8 +70,12 @@ JoinResult runJoin(Form &window, const QStringList &inputs, const QString &outpu
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, &progress, [&progress, state] {
             const qint64 total = state->total;
+            const qint64 done = state->done;
             if (total > 0)
-                progress.setValue(int(state->done * ProgressSteps / total));
+                progress.setValue(int(qMin(done, total) * ProgressSteps / total));
+            // Everything is read; the output is still being written to the disk.
+            if (total > 0 && done >= total && progress.labelText() != tr("Saving..."))
+                progress.setLabelText(tr("Saving..."));
         });
         QObject::connect(&progress, &QProgressDialog::canceled, &loop, [state] { state->cancel = true; });
         poll.start(100);

@@ -3,6 +3,8 @@
 #include "filelist.h"
 #include "form.h"
 #include "listbox.h"
+#include "messagebox.h"
+#include "runtimeerror.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -128,8 +130,13 @@ bool FileListEditing::eventFilter(QObject *watched, QEvent *event)
             dropSelectedEntry(drop->position().toPoint());
         } else {
             const QStringList files = filesToAdd(droppedFiles(drop->mimeData()));
-            if (!files.isEmpty())
-                FileList::append(*m_window, *m_list, files);
+            // Nothing may escape into the event loop: the user is told instead.
+            try {
+                if (!files.isEmpty())
+                    FileList::append(*m_window, *m_list, files);
+            } catch (const RuntimeError &error) {
+                MsgBox(m_window, tr("The files could not be added.") + QStringLiteral("\n\n") + error.description());
+            }
         }
         return true;
     }

@@ -7,7 +7,18 @@
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
+#include <tmmintrin.h>
 #define ITEMREADER_SSE2 1
+// Byte shuffles (SSSE3) are not in every x86-64 processor: they are used where the processor says
+// it has them, by code compiled for them alone.
+#if defined(_MSC_VER) && !defined(__clang__)
+#include <intrin.h>
+#define ITEMREADER_SSSE3 1
+#define ITEMREADER_SSSE3_TARGET
+#elif defined(__GNUC__)
+#define ITEMREADER_SSSE3 1
+#define ITEMREADER_SSSE3_TARGET __attribute__((target("ssse3")))
+#endif
 #endif
 
 namespace {
@@ -51,88 +62,224 @@ const char *findDelimiter(const char *p, const char *end)
     return p;
 }
 
-// Where in a block of 64 bytes the items may end, and where quotes and blanks stand, one bit per
-// byte. An LF right after a CR belongs to the CR's line end and ends nothing.
-struct BlockMap
-{
-    std::uint64_t ends;
-    std::uint64_t quotes;
-    std::uint64_t blanks;
-};
+// The block-wise path reads 64 bytes at a time as bit masks, one bit per byte, and turns them
+// into edits of the block: most of a file's output is its input with some bytes dropped (the
+// quotes around an item, the first of a doubled quote, blanks before an item, the LF of a CR LF)
+// and each comma or line end made a CR LF. Quotes are taken to open and close in turn, by a
+// running parity; where that reading might be wrong (a quote inside an unquoted item, text after a
+// closing quote), the block goes to the general path, which knows every rule.
 
 constexpr std::ptrdiff_t kBlockSize = 64;
 
-#ifdef ITEMREADER_SSE2
-std::uint64_t bitsAt(__m128i hits, int shift)
-{
-    return std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(hits))} << shift;
-}
-#endif
+// The most that one block's output takes: every byte a line end.
+constexpr std::size_t kMaxBlockOutput = 2 * kBlockSize;
 
-BlockMap mapBlock(const char *p)
+// Blocks planned at once: as many as fit the most the reader may ask of a sink.
+constexpr std::size_t kBlocksPerRun = ItemSink::kMaxLineSpace / kMaxBlockOutput;
+
+// One block's edits, a bit per byte.
+struct BlockEdit
 {
-    std::uint64_t delimiters = 0;
-    std::uint64_t crs = 0;
-    std::uint64_t lfs = 0;
-    BlockMap map{0, 0, 0};
+    std::uint64_t dropped;
+    std::uint64_t lineEnds; ///< bytes that become CR LF
+};
+
+using BlockWriter = char *(*)(const char *blocks, const BlockEdit *edits, std::size_t count, char *out);
+
+struct ByteClasses
+{
+    std::uint64_t quotes;
+    std::uint64_t blanks;
+    std::uint64_t commas;
+    std::uint64_t crs;
+    std::uint64_t lfs;
+};
+
+ByteClasses classify(const char *p)
+{
 #ifdef ITEMREADER_SSE2
-    const __m128i comma = _mm_set1_epi8(',');
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i quote = _mm_set1_epi8('"');
-    const __m128i space = _mm_set1_epi8(' ');
-    const __m128i tab = _mm_set1_epi8('\t');
-    for (int i = 0; i < kBlockSize; i += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
-        delimiters |= bitsAt(_mm_cmpeq_epi8(bytes, comma), i);
-        crs |= bitsAt(_mm_cmpeq_epi8(bytes, cr), i);
-        lfs |= bitsAt(_mm_cmpeq_epi8(bytes, lf), i);
-        map.quotes |= bitsAt(_mm_cmpeq_epi8(bytes, quote), i);
-        map.blanks |= bitsAt(_mm_or_si128(_mm_cmpeq_epi8(bytes, space), _mm_cmpeq_epi8(bytes, tab)), i);
-    }
+    const __m128i parts[4] = {_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)),
+                              _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16)),
+                              _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 32)),
+                              _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 48))};
+    // Written out, since the compiler would keep a loop and shift by a register.
+    const auto equal = [&parts](char c) {
+        const __m128i wanted = _mm_set1_epi8(c);
+        const auto part = [&](int i) {
+            return std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(parts[i], wanted)))};
+        };
+        return part(0) | part(1) << 16 | part(2) << 32 | part(3) << 48;
+    };
+    return {equal('"'), equal(' ') | equal('\t'), equal(','), equal('\r'), equal('\n')};
 #else
+    ByteClasses classes{0, 0, 0, 0, 0};
     for (int i = 0; i < kBlockSize; ++i) {
         const std::uint64_t bit = std::uint64_t{1} << i;
-        delimiters |= p[i] == ',' ? bit : 0;
-        crs |= p[i] == '\r' ? bit : 0;
-        lfs |= p[i] == '\n' ? bit : 0;
-        map.quotes |= p[i] == '"' ? bit : 0;
-        map.blanks |= isBlank(p[i]) ? bit : 0;
+        classes.quotes |= p[i] == '"' ? bit : 0;
+        classes.blanks |= isBlank(p[i]) ? bit : 0;
+        classes.commas |= p[i] == ',' ? bit : 0;
+        classes.crs |= p[i] == '\r' ? bit : 0;
+        classes.lfs |= p[i] == '\n' ? bit : 0;
     }
+    return classes;
 #endif
-    map.ends = delimiters | crs | (lfs & ~(crs << 1));
-    return map;
 }
 
-// The bits of mask from index i upwards.
-std::uint64_t bitsFrom(std::uint64_t mask, std::ptrdiff_t i)
+// Bit i of the result is the parity of the bits 0 to i.
+std::uint64_t runningParity(std::uint64_t bits)
 {
-    return i >= kBlockSize ? 0 : mask & (~std::uint64_t{0} << i);
+    bits ^= bits << 1;
+    bits ^= bits << 2;
+    bits ^= bits << 4;
+    bits ^= bits << 8;
+    bits ^= bits << 16;
+    return bits ^ bits << 32;
 }
 
-bool hasBit(std::uint64_t mask, std::ptrdiff_t i)
+// What the bytes before a block mean for it, each as bit 0 (the first byte), or all bits for
+// insideQuotes.
+struct BlockCarry
 {
-    return i < kBlockSize && (mask >> i & 1) != 0;
+    std::uint64_t insideQuotes;
+    std::uint64_t itemStart;    ///< the first byte is where an item starts, or in the blanks before it
+    std::uint64_t afterClosing; ///< the byte before closed a quote (or began a doubled one)
+    std::uint64_t lfOfCrLf;     ///< the first byte is the LF of a CR LF that the CR has ended
+};
+
+// Plans the edits of the block at p, whose next byte p[64] may be looked at, and moves carry on
+// past it. Returns 0, or, where the quotes' running parity might misread the block, the bits of
+// the bytes in doubt; then nothing is planned and carry stays.
+std::uint64_t planBlock(const char *p, BlockCarry &carry, BlockEdit &edit)
+{
+    const ByteClasses bytes = classify(p);
+    const auto next = static_cast<unsigned char>(p[kBlockSize]);
+    const std::uint64_t nextQuoteOrDelimiter = (next == '"') | kDelimiters[next];
+    const std::uint64_t nextLf = next == '\n';
+
+    // Inside quotes from an opening quote up to, not including, the closing one.
+    const std::uint64_t inside = runningParity(bytes.quotes) ^ carry.insideQuotes;
+    const std::uint64_t opening = bytes.quotes & inside;
+    const std::uint64_t closing = bytes.quotes & ~inside;
+    const std::uint64_t delimiters = bytes.commas | bytes.crs | bytes.lfs;
+    const std::uint64_t crs = bytes.crs & ~inside;
+    const std::uint64_t crLfs = crs & (bytes.lfs >> 1 | nextLf << 63);
+    const std::uint64_t lfsOfCrLfs = bytes.lfs & (crs << 1 | carry.lfOfCrLf);
+    const std::uint64_t ends = delimiters & ~inside & ~lfsOfCrLfs;
+    const std::uint64_t starts = ((ends & ~crLfs) | lfsOfCrLfs) << 1 | carry.itemStart;
+    // Adding a start to the run of blanks it begins carries through exactly that run.
+    const std::uint64_t leading = ((bytes.blanks + (starts & bytes.blanks)) ^ bytes.blanks) & bytes.blanks;
+    const std::uint64_t firsts = (starts | leading << 1) & ~leading;
+
+    // The parity holds as long as every closing quote is followed by a quote (a doubled one) or
+    // a delimiter, and every opening quote either opens an item or follows a closing one.
+    const std::uint64_t closingFollowed = (bytes.quotes | delimiters) >> 1 | nextQuoteOrDelimiter << 63;
+    const std::uint64_t doubt = (closing & ~closingFollowed)
+        | (opening & ~(firsts | closing << 1 | carry.afterClosing));
+    if (doubt != 0)
+        return doubt;
+
+    edit = {(opening & firsts) | closing | leading | lfsOfCrLfs, ends};
+    carry = {0 - (inside >> 63), ((ends & ~crLfs) | lfsOfCrLfs | leading) >> 63, closing >> 63, crLfs >> 63};
+    return 0;
 }
 
-constexpr std::ptrdiff_t kBeyondBlock = -1;
-constexpr std::ptrdiff_t kTextAfterQuote = -2;
-
-// Past the quote that opens an item at from - 1, the quote that closes it, skipping doubled
-// quotes; kBeyondBlock when the item does not close within the block, and kTextAfterQuote when
-// something other than a delimiter follows the closing quote.
-std::ptrdiff_t closingQuote(const char *p, std::uint64_t quotes, std::ptrdiff_t from)
+// The output of blocks, byte by byte without a branch: a line end is written after every byte
+// and kept only where the byte became one.
+char *writeBlocksPortable(const char *blocks, const BlockEdit *edits, std::size_t count, char *out)
 {
-    for (;;) {
-        const std::ptrdiff_t quote = std::countr_zero(bitsFrom(quotes, from));
-        if (quote >= kBlockSize)
-            return kBeyondBlock;
-        if (p[quote + 1] != '"')
-            return isDelimiter(p[quote + 1]) ? quote : kTextAfterQuote;
-        from = quote + 2;
+    for (std::size_t k = 0; k != count; ++k) {
+        const char *p = blocks + static_cast<std::ptrdiff_t>(k) * kBlockSize;
+        const BlockEdit edit = edits[k];
+        for (int i = 0; i < kBlockSize; ++i) {
+            const auto lineEnd = static_cast<unsigned>(edit.lineEnds >> i & 1);
+            const auto dropped = static_cast<unsigned>(edit.dropped >> i & 1);
+            out[0] = lineEnd != 0 ? '\r' : p[i];
+            out[1] = '\n';
+            out += 1 + lineEnd - dropped;
+        }
     }
+    return out;
 }
 
+#ifdef ITEMREADER_SSSE3
+// Eight bytes at a time by one byte shuffle: a group's edits, a digit in base 3 for each byte (0
+// kept, 1 dropped, 2 made a line end), choose a pattern that picks the bytes kept from lanes 0 to
+// 7, and the CR and LF from lanes 8 and 9 where the group holds them; lanes past the output pick
+// lane 0, as scratch. The group's output length comes with the digits: 16 bits each in
+// kDroppedCodes and kLineEndCodes, added.
+constexpr int kGroupEdits = 6561; // 3 to the 8th
+
+struct alignas(16) Shuffle
+{
+    std::array<std::uint8_t, 16> lanes;
+};
+
+constexpr std::array<Shuffle, kGroupEdits> kShuffles = [] {
+    std::array<Shuffle, kGroupEdits> table{};
+    for (int code = 0; code < kGroupEdits; ++code) {
+        std::size_t lane = 0;
+        int digits = code;
+        for (std::uint8_t i = 0; i < 8; ++i, digits /= 3) {
+            if (digits % 3 == 0) {
+                table[code].lanes[lane++] = i;
+            } else if (digits % 3 == 2) {
+                table[code].lanes[lane++] = 8;
+                table[code].lanes[lane++] = 9;
+            }
+        }
+    }
+    return table;
+}();
+
+constexpr std::array<std::uint32_t, 256> groupCodes(std::uint32_t digit, int lengthPerBit, int length)
+{
+    std::array<std::uint32_t, 256> codes{};
+    for (unsigned mask = 0; mask < 256; ++mask) {
+        std::uint32_t code = 0;
+        std::uint32_t power = 1;
+        for (int i = 0; i < 8; ++i, power *= 3)
+            code += (mask >> i & 1) * power;
+        codes[mask] = digit * code + (static_cast<std::uint32_t>(length + lengthPerBit * std::popcount(mask)) << 16);
+    }
+    return codes;
+}
+
+// The group's eight bytes less those dropped, and one more for each line end.
+constexpr std::array<std::uint32_t, 256> kDroppedCodes = groupCodes(1, -1, 8);
+constexpr std::array<std::uint32_t, 256> kLineEndCodes = groupCodes(2, 1, 0);
+
+ITEMREADER_SSSE3_TARGET
+char *writeBlocksShuffled(const char *blocks, const BlockEdit *edits, std::size_t count, char *out)
+{
+    const __m128i lineEnd = _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, '\r', '\n', 0, 0, 0, 0, 0, 0);
+    for (std::size_t k = 0; k != count; ++k) {
+        const char *p = blocks + static_cast<std::ptrdiff_t>(k) * kBlockSize;
+        std::uint64_t dropped = edits[k].dropped;
+        std::uint64_t lineEnds = edits[k].lineEnds;
+        for (int group = 0; group < kBlockSize; group += 8) {
+            const std::uint32_t code = kDroppedCodes[dropped & 0xFF] + kLineEndCodes[lineEnds & 0xFF];
+            dropped >>= 8;
+            lineEnds >>= 8;
+            const __m128i bytes = _mm_or_si128(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(p + group)), lineEnd);
+            const __m128i lanes = _mm_load_si128(reinterpret_cast<const __m128i *>(kShuffles[code & 0xFFFF].lanes.data()));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_shuffle_epi8(bytes, lanes));
+            out += code >> 16;
+        }
+    }
+    return out;
+}
+
+bool hasByteShuffles()
+{
+#if defined(_MSC_VER) && !defined(__clang__)
+    int registers[4];
+    __cpuid(registers, 1);
+    return (registers[2] & (1 << 9)) != 0;
+#else
+    return __builtin_cpu_supports("ssse3");
+#endif
+}
+#endif // ITEMREADER_SSSE3
 template <char Blank>
 constexpr std::array<char, 64> blankRow()
 {
@@ -153,32 +300,37 @@ void ItemSink::item(const char *data, std::size_t size)
     itemEnd();
 }
 
-void ItemSink::items(const ItemSpan *spans, std::size_t count)
+char *ItemSink::lineSpace(std::size_t)
 {
-    for (const ItemSpan *span = spans; span != spans + count; ++span) {
-        if (span->size != 0)
-            itemData(span->data, span->size);
-        if (span->endsItem)
-            itemEnd();
-    }
+    return nullptr;
 }
 
-ItemReader::ItemReader(ItemSink &sink)
-    : m_sink(sink)
+void ItemSink::linesWritten(std::size_t)
 {
+}
+
+ItemReader::ItemReader(ItemSink &sink, Machine machine)
+    : m_sink(sink)
+    , m_machine(Machine::Portable)
+{
+#ifdef ITEMREADER_SSSE3
+    if (machine == Machine::Fastest && hasByteShuffles())
+        m_machine = Machine::Fastest;
+#else
+    static_cast<void>(machine);
+#endif
 }
 
 void ItemReader::feed(const char *data, std::size_t size)
 {
     const char *p = data;
     const char *const end = data + size;
+    m_generalUntil = data;
     while (p != end) {
+        if (end - p > kBlockSize && p >= m_generalUntil && m_sinkTakesLines && m_state <= State::Quoted)
+            p = readBlocks(p, end); // leaves at least a byte
         switch (m_state) {
         case State::BeforeItem:
-            p = readSimpleItems(p, end);
-            if (p != end)
-                p = readItemStart(p, end);
-            break;
         case State::LeadingBlanks:
             p = readItemStart(p, end);
             break;
@@ -231,86 +383,49 @@ void ItemReader::finish()
     m_state = State::BeforeItem;
 }
 
-// The fast path, for the items that make up most files: unquoted ones and quoted ones whose
-// closing quote stands right before the delimiter, blanks before them or not. A block of 64 bytes
-// is mapped at once and its items are taken from the bit masks: a plain item costs a count of
-// trailing zeros and clearing that bit, so the work on one item does not wait for the one before.
-// Returns where an item starts that needs the general path, or where too little of the chunk is
-// left: the margin lets a span be read kSpanReadable bytes from its start, and two bytes past a
-// block be looked at, without testing for the end.
-const char *ItemReader::readSimpleItems(const char *p, const char *end)
+// The block-wise path, for the sinks that take lines: block after block is planned, as long as
+// the chunk holds the byte after it, and the plans written at once into the sink's room. Starts
+// and ends in one of the states up to Quoted, between blocks; where a block is in doubt, the
+// general path goes on from its start up to the first byte in doubt.
+const char *ItemReader::readBlocks(const char *p, const char *end)
 {
-    constexpr std::ptrdiff_t kMargin = kBlockSize + static_cast<std::ptrdiff_t>(ItemSink::kSpanReadable);
-    std::array<ItemSpan, 256> spans;
-    std::size_t count = 0;
-    const auto add = [&](const char *data, std::ptrdiff_t size, bool endsItem) {
-        if (count == spans.size()) {
-            m_sink.items(spans.data(), count);
-            count = 0;
+    BlockCarry carry{m_state == State::Quoted ? ~std::uint64_t{0} : 0,
+                     m_state == State::BeforeItem || m_state == State::LeadingBlanks, 0, 0};
+#ifdef ITEMREADER_SSSE3
+    const BlockWriter write = m_machine == Machine::Fastest ? writeBlocksShuffled : writeBlocksPortable;
+#else
+    const BlockWriter write = writeBlocksPortable;
+#endif
+    std::array<BlockEdit, kBlocksPerRun> edits;
+    while (end - p > kBlockSize) {
+        const auto blocks = std::min(static_cast<std::size_t>((end - p - 1) / kBlockSize), kBlocksPerRun);
+        char *const out = m_sink.lineSpace(blocks * kMaxBlockOutput);
+        if (out == nullptr) {
+            m_sinkTakesLines = false;
+            return p;
         }
-        spans[count++] = {data, static_cast<std::size_t>(size), endsItem};
-    };
-    const auto readBlocks = [&]() -> const char * {
-        while (end - p >= kMargin) {
-            const BlockMap map = mapBlock(p);
-            const std::uint64_t special = map.quotes | map.blanks;
-            std::uint64_t ends = map.ends;  // from the current item onwards
-            std::ptrdiff_t start = 0;       // where the current item's read begins, inside the block
-            for (;;) {
-                std::ptrdiff_t stop = kBeyondBlock; // the delimiter that ends the item
-                if (!hasBit(special, start)) {
-                    if (ends != 0) {
-                        stop = std::countr_zero(ends);
-                        add(p + start, stop - start, true);
-                        ends &= ends - 1;
-                    }
-                } else {
-                    const std::ptrdiff_t first = std::countr_zero(bitsFrom(~map.blanks, start));
-                    if (!hasBit(map.quotes, first)) {
-                        if (ends != 0 && first < kBlockSize) {
-                            stop = std::countr_zero(ends);
-                            add(p + first, stop - first, true);
-                            ends &= ends - 1;
-                        }
-                    } else {
-                        const std::ptrdiff_t close = closingQuote(p, map.quotes, first + 1);
-                        if (close == kTextAfterQuote)
-                            return p + start;
-                        if (close >= 0) {
-                            // Each doubled quote before the closing one gives one quote.
-                            std::ptrdiff_t from = first + 1;
-                            for (std::ptrdiff_t quote = std::countr_zero(bitsFrom(map.quotes, from)); quote != close;
-                                 quote = std::countr_zero(bitsFrom(map.quotes, from))) {
-                                add(p + from, quote + 1 - from, false);
-                                from = quote + 2;
-                            }
-                            add(p + from, close - from, true);
-                            stop = close + 1;
-                            ends = bitsFrom(ends, stop + 1);
-                        }
-                    }
-                }
-                if (stop == kBeyondBlock) {
-                    // The item goes on past this block: map the next one from the item's start,
-                    // unless the item fills the whole block and is better read by the general path.
-                    if (start == 0)
-                        return p;
-                    p += start;
-                    break;
-                }
-                start = stop + 1 + ((p[stop] == '\r') & (p[stop + 1] == '\n'));
-                if (start >= kBlockSize) {
-                    p += start;
-                    break;
-                }
-            }
+        std::size_t count = 0;
+        std::uint64_t doubt = 0;
+        while (count != blocks && (doubt = planBlock(p + static_cast<std::ptrdiff_t>(count) * kBlockSize, carry, edits[count])) == 0)
+            ++count;
+        m_sink.linesWritten(static_cast<std::size_t>(write(p, edits.data(), count, out) - out));
+        p += static_cast<std::ptrdiff_t>(count) * kBlockSize;
+        if (doubt != 0) {
+            m_generalUntil = p + std::countr_zero(doubt) + 1;
+            break;
         }
-        return p;
-    };
-    const char *resume = readBlocks();
-    if (count != 0)
-        m_sink.items(spans.data(), count);
-    return resume;
+    }
+    if (carry.lfOfCrLf != 0)
+        m_state = State::AfterCr;
+    else if (carry.insideQuotes != 0)
+        m_state = State::Quoted;
+    else if (carry.afterClosing != 0)
+        m_state = State::QuoteInQuoted;
+    else if (carry.itemStart != 0)
+        m_state = State::BeforeItem; // whether blanks were skipped: the chunk's next byte tells first
+    else
+        m_state = State::Unquoted;
+    return p;
 }
 
 const char *ItemReader::readItemStart(const char *p, const char *end)

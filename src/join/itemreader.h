@@ -5,30 +5,21 @@
 #include <cstdint>
 #include <vector>
 
-/** A run of an item's bytes inside the chunk being read. */
-struct ItemSpan
-{
-    const char *data;
-    std::size_t size;
-    bool endsItem; ///< else the next span goes on with the same item
-};
-
 /**
  * Receives the data items that an ItemReader finds, in file order.
  *
  * An item arrives whole, in one item() call, or in pieces: itemData() calls closed by itemEnd().
- * Most items, though, come in batches of spans through items(), which is where a sink that cares
- * about speed should do its work. The bytes passed are valid only during the call.
+ * The bytes passed are valid only during the call.
+ *
+ * A sink whose whole output is the joined lines, each item's bytes followed by CR LF, can also
+ * take those lines straight from the reader through lineSpace(): that is where the reader does
+ * most of its work, and what a sink that cares about speed should offer.
  */
 class ItemSink
 {
 public:
-    /**
-     * How far every span of an items() call may be read, counted from its start, even when it is
-     * shorter: the reader batches spans only where the chunk goes on at least that far. A sink
-     * can so copy a short span with one fixed-size move.
-     */
-    static constexpr std::size_t kSpanReadable = 32;
+    /** The most that the reader asks lineSpace() for at once. */
+    static constexpr std::size_t kMaxLineSpace = 8192;
 
     virtual ~ItemSink() = default;
 
@@ -42,10 +33,16 @@ public:
     virtual void item(const char *data, std::size_t size);
 
     /**
-     * Delivers @p count spans in order, whole items or pieces of them. By default, itemData() for
-     * each span that is not empty and itemEnd() after each span that ends its item.
+     * Room for @p size bytes (at most kMaxLineSpace) of output, which the reader writes itself:
+     * item bytes, each item closed by CR LF, exactly what itemData() and itemEnd() calls would
+     * append. It may stop or start inside an item; the calls before and after go on from there.
+     * linesWritten() then says how many bytes of the room the reader used; the rest holds
+     * scratch. The default returns nullptr: the sink wants items, and gets no lines.
      */
-    virtual void items(const ItemSpan *spans, std::size_t count);
+    virtual char *lineSpace(std::size_t size);
+
+    /** Takes the first @p size bytes of the room that lineSpace() last gave as output. */
+    virtual void linesWritten(std::size_t size);
 };
 
 /**
@@ -68,7 +65,14 @@ public:
 class ItemReader
 {
 public:
-    explicit ItemReader(ItemSink &sink);
+    /**
+     * Which code writes the lines of the block-wise path: the fastest that the processor runs
+     * (byte shuffles where it has them), or the portable code that every processor runs, which
+     * tests choose so that it is checked on machines that never need it.
+     */
+    enum class Machine : std::uint8_t { Fastest, Portable };
+
+    explicit ItemReader(ItemSink &sink, Machine machine = Machine::Fastest);
 
     /** Reads the next @p size bytes of the file. */
     void feed(const char *data, std::size_t size);
@@ -94,7 +98,7 @@ private:
         std::uint64_t count;
     };
 
-    const char *readSimpleItems(const char *p, const char *end);
+    const char *readBlocks(const char *p, const char *end);
     const char *readItemStart(const char *p, const char *end);
     const char *readUnquoted(const char *p, const char *end);
     const char *readQuoted(const char *p, const char *end);
@@ -105,7 +109,10 @@ private:
     void releaseBlanks();
 
     ItemSink &m_sink;
+    Machine m_machine; ///< Fastest only where the processor has what it takes
     State m_state = State::BeforeItem;
+    bool m_sinkTakesLines = true; ///< until lineSpace() says otherwise
+    const char *m_generalUntil = nullptr; ///< in the chunk being fed, the block-wise path waits until here
     std::vector<BlankRun> m_heldBlanks;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QtCore/QIODevice>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -10,34 +11,21 @@ constexpr char kLineEnd[] = {'\r', '\n'};
 
 LineWriter::LineWriter(QIODevice &device, qsizetype bufferSize)
     : m_device(device)
-    , m_capacity(static_cast<std::size_t>(bufferSize))
-    , m_buffer(std::make_unique_for_overwrite<char[]>(m_capacity + kSpanReadable))
+    , m_capacity(std::max(static_cast<std::size_t>(bufferSize), kMaxLineSpace))
+    , m_buffer(std::make_unique_for_overwrite<char[]>(m_capacity))
 {
 }
 
-void LineWriter::items(const ItemSpan *spans, std::size_t count)
+char *LineWriter::lineSpace(std::size_t size)
 {
-    char *const buffer = m_buffer.get();
-    std::size_t used = m_used;
-    for (const ItemSpan *span = spans; span != spans + count; ++span) {
-        const std::size_t size = span->size;
-        if (size > kSpanReadable || used + size + sizeof kLineEnd > m_capacity) {
-            m_used = used;
-            append(span->data, size);
-            if (span->endsItem)
-                append(kLineEnd, sizeof kLineEnd);
-            used = m_used;
-            continue;
-        }
-        // A short span moves as a fixed kSpanReadable bytes, whatever its size: two loads and two
-        // stores instead of a call to memcpy. The line end always goes in and only counts when the
-        // span ends its item; whatever lands past the span is overwritten next.
-        char *out = buffer + used;
-        std::memcpy(out, span->data, kSpanReadable);
-        std::memcpy(out + size, kLineEnd, sizeof kLineEnd);
-        used += size + (span->endsItem ? sizeof kLineEnd : 0);
-    }
-    m_used = used;
+    if (size > m_capacity - m_used)
+        flush();
+    return m_buffer.get() + m_used;
+}
+
+void LineWriter::linesWritten(std::size_t size)
+{
+    m_used += size;
 }
 
 void LineWriter::item(const char *data, std::size_t size)

@@ -24,7 +24,8 @@ public:
     void itemData(const char *data, std::size_t size) override;
     void itemEnd() override;
     void item(const char *data, std::size_t size) override;
-    void items(const ItemSpan *spans, std::size_t count) override;
+    char *lineSpace(std::size_t size) override;
+    void linesWritten(std::size_t size) override;
 
     /** Writes the closing line end and everything still buffered; false when a write failed. */
     bool finish();
@@ -38,7 +39,7 @@ private:
 
     QIODevice &m_device;
     std::size_t m_capacity;
-    std::unique_ptr<char[]> m_buffer; // m_capacity, and kSpanReadable bytes more for the fixed-size moves
+    std::unique_ptr<char[]> m_buffer;
     std::size_t m_used = 0;
     bool m_failed = false;
 };

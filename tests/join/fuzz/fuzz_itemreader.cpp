@@ -1,6 +1,8 @@
 // Fuzz target for the item reader: the streaming reader, fed in chunks cut where the input says,
 // must give the very items that a plain reading of the same rules gives, and never read outside
-// the chunk it is given.
+// the chunk it is given. It is run as a sink of items, which only the general path serves, and
+// as a sink of lines, as the join uses it, with the block-wise path's shuffles and with its
+// portable code.
 //
 // The first byte of the input chooses the cuts; the rest is the file.
 
@@ -11,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -99,25 +102,50 @@ public:
         found.emplace_back(data, size);
     }
 
-    void items(const ItemSpan *spans, std::size_t count) override
-    {
-        for (const ItemSpan *span = spans; span != spans + count; ++span) {
-            // The promise that lets a sink move a short span in one piece: the sanitizer
-            // checks that these bytes lie inside the chunk.
-            volatile char last = span->data[kSpanReadable - 1];
-            (void)last;
-            m_current.append(span->data, span->size);
-            m_open = true;
-            if (span->endsItem)
-                itemEnd();
-        }
-    }
-
     Items found;
 
 private:
     std::string m_current;
     bool m_open = false;
+};
+
+// Gathers the joined lines, each item's bytes then CR LF, however they come: most through
+// lineSpace(), whose room is a heap block of its own exact size, so that any write past it is
+// caught.
+class LineSink final : public ItemSink
+{
+public:
+    void itemData(const char *data, std::size_t size) override
+    {
+        if (size == 0)
+            fail("itemData() with nothing");
+        lines.append(data, size);
+    }
+
+    void itemEnd() override { lines += "\r\n"; }
+
+    char *lineSpace(std::size_t size) override
+    {
+        if (size > kMaxLineSpace)
+            fail("lineSpace() asked for too much");
+        m_room = std::make_unique<char[]>(size);
+        m_roomSize = size;
+        return m_room.get();
+    }
+
+    void linesWritten(std::size_t size) override
+    {
+        if (!m_room || size > m_roomSize)
+            fail("linesWritten() beyond the room");
+        lines.append(m_room.get(), size);
+        m_room.reset();
+    }
+
+    std::string lines;
+
+private:
+    std::unique_ptr<char[]> m_room;
+    std::size_t m_roomSize = 0;
 };
 
 // Each chunk is copied to a heap block of its own exact size, so that any read past its end is
@@ -153,6 +181,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     const std::string file(reinterpret_cast<const char *>(data) + 1, size - 1);
     const Items expected = referenceItems(file);
+    std::string expectedLines;
+    for (const std::string &item : expected)
+        expectedLines += item + "\r\n";
 
     CheckingSink sink;
     ItemReader reader(sink);
@@ -165,5 +196,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     feedInChunks(reader, file, static_cast<std::uint8_t>(data[0] + 1));
     if (sink.found != expected)
         fail("items differ when the reader reads a second file");
+
+    for (const ItemReader::Machine machine : {ItemReader::Machine::Fastest, ItemReader::Machine::Portable}) {
+        LineSink lineSink;
+        ItemReader lineReader(lineSink, machine);
+        feedInChunks(lineReader, file, data[0]);
+        if (lineSink.lines != expectedLines)
+            fail("lines differ from the reference reading");
+        lineSink.lines.clear();
+        feedInChunks(lineReader, file, static_cast<std::uint8_t>(data[0] + 1));
+        if (lineSink.lines != expectedLines)
+            fail("lines differ when the reader reads a second file");
+    }
     return 0;
 }

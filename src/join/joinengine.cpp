@@ -19,7 +19,15 @@
 
 namespace {
 
-constexpr qint64 kChunkSize = 1 << 20;
+constexpr qint64 kChunkSize = 1 << 18;
+
+// The kernel copies into a buffer that is not aligned to a cache line at about half the speed, and
+// the heap gives a block this large 16 bytes into a page.
+struct alignas(4096) Chunk
+{
+    char bytes[kChunkSize];
+};
+
 constexpr qint64 kProgressStep = 4 << 20;
 
 const char *const kCannotRead = QT_TRANSLATE_NOOP("JoinEngine", "Cannot read file %1:\n%2.");
@@ -114,7 +122,7 @@ JoinResult joinFiles(const QStringList &inputPaths, const QString &outputPath, c
 
     LineWriter writer(*output);
     ItemReader reader(writer);
-    const auto chunk = std::make_unique_for_overwrite<char[]>(kChunkSize);
+    const auto chunk = std::make_unique_for_overwrite<Chunk>();
     qint64 done = 0;
     qint64 reported = 0;
     for (const QString &path : inputPaths) {
@@ -122,12 +130,12 @@ JoinResult joinFiles(const QStringList &inputPaths, const QString &outputPath, c
         if (!input.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
             return failure(kCannotRead, path, input.errorString());
         for (;;) {
-            const qint64 count = input.read(chunk.get(), kChunkSize);
+            const qint64 count = input.read(chunk->bytes, kChunkSize);
             if (count < 0)
                 return failure(kCannotRead, path, input.errorString());
             if (count == 0)
                 break;
-            reader.feed(chunk.get(), static_cast<std::size_t>(count));
+            reader.feed(chunk->bytes, static_cast<std::size_t>(count));
             if (writer.failed())
                 return failure(kCannotWrite, outputPath, output->errorString());
             done += count;

@@ -86,14 +86,15 @@ std::unique_ptr<QFileDevice> openOutput(const QString &path, const QStringList &
 
 // Starts the disk writing what is written so far, without waiting for it. The commit flushes the
 // file to the disk before it replaces the output; begun early, that flush overlaps the join
-// instead of following it.
-void startWriteBack(QFileDevice &output)
+// instead of following it. It takes the file's handle, not the file, which belongs to the
+// LineWriter's thread while the join runs.
+void startWriteBack(int handle)
 {
 #ifdef Q_OS_LINUX
-    if (const int fd = output.handle(); fd >= 0)
-        sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    if (handle >= 0)
+        sync_file_range(handle, 0, 0, SYNC_FILE_RANGE_WRITE);
 #else
-    Q_UNUSED(output);
+    Q_UNUSED(handle);
 #endif
 }
 
@@ -120,6 +121,7 @@ JoinResult joinFiles(const QStringList &inputPaths, const QString &outputPath, c
     if (progress && !progress(0, total))
         return {JoinResult::Status::Cancelled, {}};
 
+    const int outputHandle = output->handle();
     LineWriter writer(*output);
     ItemReader reader(writer);
     const auto chunk = std::make_unique_for_overwrite<Chunk>();
@@ -141,7 +143,7 @@ JoinResult joinFiles(const QStringList &inputPaths, const QString &outputPath, c
             done += count;
             if (done - reported >= kProgressStep) {
                 reported = done;
-                startWriteBack(*output);
+                startWriteBack(outputHandle);
                 if (progress && !progress(done, total))
                     return {JoinResult::Status::Cancelled, {}};
             }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 
 namespace {
 constexpr char kLineEnd[] = {'\r', '\n'};
@@ -12,15 +13,26 @@ constexpr char kLineEnd[] = {'\r', '\n'};
 LineWriter::LineWriter(QIODevice &device, qsizetype bufferSize)
     : m_device(device)
     , m_capacity(std::max(static_cast<std::size_t>(bufferSize), kMaxLineSpace))
-    , m_buffer(std::make_unique_for_overwrite<char[]>(m_capacity))
+    , m_buffers{std::make_unique_for_overwrite<char[]>(m_capacity), std::make_unique_for_overwrite<char[]>(m_capacity)}
+    , m_buffer(m_buffers[0].get())
 {
+    try {
+        m_thread = std::thread([this] { writeInTurn(); });
+    } catch (const std::system_error &) {
+        // flush() then writes itself.
+    }
+}
+
+LineWriter::~LineWriter()
+{
+    stopThread();
 }
 
 char *LineWriter::lineSpace(std::size_t size)
 {
     if (size > m_capacity - m_used)
         flush();
-    return m_buffer.get() + m_used;
+    return m_buffer + m_used;
 }
 
 void LineWriter::linesWritten(std::size_t size)
@@ -32,7 +44,7 @@ void LineWriter::item(const char *data, std::size_t size)
 {
     // Nearly every item is short and fits, so this one test is all the common case pays.
     if (size + sizeof kLineEnd <= m_capacity - m_used) {
-        char *out = m_buffer.get() + m_used;
+        char *out = m_buffer + m_used;
         std::memcpy(out, data, size);
         std::memcpy(out + size, kLineEnd, sizeof kLineEnd);
         m_used += size + sizeof kLineEnd;
@@ -56,36 +68,87 @@ bool LineWriter::finish()
 {
     append(kLineEnd, sizeof kLineEnd);
     flush();
-    return !m_failed;
+    stopThread();
+    return !failed();
 }
 
+// An item larger than the buffer goes through it in pieces: its bytes are valid only during the
+// call, and the device is the writing thread's.
 void LineWriter::append(const char *data, std::size_t size)
 {
-    if (size > m_capacity - m_used) {
+    while (size > m_capacity - m_used) {
+        const std::size_t piece = m_capacity - m_used;
+        std::memcpy(m_buffer + m_used, data, piece);
+        m_used += piece;
+        data += piece;
+        size -= piece;
         flush();
-        if (size >= m_capacity) {
-            write(data, size);
-            return;
-        }
     }
-    std::memcpy(m_buffer.get() + m_used, data, size);
+    std::memcpy(m_buffer + m_used, data, size);
     m_used += size;
 }
 
+// Hands the buffer over once the one before is written, and goes on in the other.
 void LineWriter::flush()
 {
-    write(m_buffer.get(), m_used);
+    if (m_used == 0)
+        return;
+    if (!m_thread.joinable()) {
+        write(m_buffer, m_used);
+        m_used = 0;
+        return;
+    }
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_handedOver == nullptr; });
+        m_handedOver = m_buffer;
+        m_handedOverSize = m_used;
+    }
+    m_changed.notify_all();
+    m_buffer = m_buffer == m_buffers[0].get() ? m_buffers[1].get() : m_buffers[0].get();
     m_used = 0;
 }
 
+// Whatever was handed over is written first; then the device is the caller's again.
+void LineWriter::stopThread()
+{
+    if (!m_thread.joinable())
+        return;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+}
+
+// The writing thread.
+void LineWriter::writeInTurn()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [this] { return m_handedOver != nullptr || m_stopping; });
+        if (m_handedOver == nullptr)
+            return;
+        const char *data = m_handedOver;
+        const std::size_t size = m_handedOverSize;
+        lock.unlock();
+        write(data, size);
+        lock.lock();
+        m_handedOver = nullptr;
+        m_changed.notify_all();
+    }
+}
+
 // A short write is no failure yet: the next try either goes on or says why it cannot (a full
-// disk, say), and that reason is what the user gets to read.
+// disk, say), and that reason is what the user gets to read. After a failure nothing more is
+// written.
 void LineWriter::write(const char *data, std::size_t size)
 {
-    while (!m_failed && size != 0) {
+    while (!failed() && size != 0) {
         const qint64 written = m_device.write(data, static_cast<qint64>(size));
         if (written <= 0) {
-            m_failed = true;
+            m_failed.store(true, std::memory_order_release);
             return;
         }
         data += written;

@@ -101,6 +101,9 @@ void tst_JoinEngine::output_data()
         << QByteArray("\xEF\xBB\xBF\xC3\xA9\0\r\n007\r\n\r\n", 15);
     QTest::addRow("item longer than the buffers")
         << QList<QByteArray>{QByteArray(3 << 20, 'x') + ",y"} << QByteArray(3 << 20, 'x') + "\r\ny\r\n\r\n";
+    QTest::addRow("output of many buffers")
+        << QList<QByteArray>{QByteArray("ab,\"c\"\"d\", e\r\n").repeated(300000), QByteArray("f,g\n").repeated(700000)}
+        << QByteArray("ab\r\nc\"d\r\ne\r\n").repeated(300000) + QByteArray("f\r\ng\r\n").repeated(700000) + "\r\n";
 }
 
 void tst_JoinEngine::output()

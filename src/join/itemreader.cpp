@@ -7,18 +7,29 @@
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
-#include <tmmintrin.h>
 #define ITEMREADER_SSE2 1
-// Byte shuffles (SSSE3) are not in every x86-64 processor: they are used where the processor says
-// it has them, by code compiled for them alone.
-#if defined(_MSC_VER) && !defined(__clang__)
-#include <intrin.h>
-#define ITEMREADER_SSSE3 1
-#define ITEMREADER_SSSE3_TARGET
-#elif defined(__GNUC__)
-#define ITEMREADER_SSSE3 1
-#define ITEMREADER_SSSE3_TARGET __attribute__((target("ssse3")))
 #endif
+
+// Byte shuffles (SSSE3), 32-byte compares (AVX2) and carry-less multiplies are not in every x86-64
+// processor: the block-wise path uses them where the processor says it has them, in code compiled
+// for them alone.
+#if defined(_M_X64) && !defined(__clang__)
+#include <immintrin.h>
+#include <intrin.h>
+#define ITEMREADER_X64 1
+#define ITEMREADER_SSSE3_TARGET
+#define ITEMREADER_AVX2_TARGET
+#define ITEMREADER_INLINE __forceinline
+#elif defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define ITEMREADER_X64 1
+#define ITEMREADER_SSSE3_TARGET __attribute__((target("ssse3")))
+#define ITEMREADER_AVX2_TARGET __attribute__((target("avx2,bmi,pclmul")))
+#define ITEMREADER_INLINE __attribute__((always_inline)) inline
+#elif defined(__GNUC__)
+#define ITEMREADER_INLINE __attribute__((always_inline)) inline
+#else
+#define ITEMREADER_INLINE inline
 #endif
 
 namespace {
@@ -84,7 +95,6 @@ struct BlockEdit
     std::uint64_t lineEnds; ///< bytes that become CR LF
 };
 
-using BlockWriter = char *(*)(const char *blocks, const BlockEdit *edits, std::size_t count, char *out);
 
 struct ByteClasses
 {
@@ -95,7 +105,7 @@ struct ByteClasses
     std::uint64_t lfs;
 };
 
-ByteClasses classify(const char *p)
+ITEMREADER_INLINE ByteClasses classify(const char *p)
 {
 #ifdef ITEMREADER_SSE2
     const __m128i parts[4] = {_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)),
@@ -125,6 +135,26 @@ ByteClasses classify(const char *p)
 #endif
 }
 
+#ifdef ITEMREADER_X64
+ITEMREADER_AVX2_TARGET
+std::uint64_t bytesEqualWide(__m256i low, __m256i high, char c)
+{
+    const __m256i wanted = _mm256_set1_epi8(c);
+    return std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(low, wanted)))}
+        | std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(high, wanted)))} << 32;
+}
+
+// classify() in half the steps.
+ITEMREADER_AVX2_TARGET
+ByteClasses classifyWide(const char *p)
+{
+    const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+    const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + 32));
+    return {bytesEqualWide(low, high, '"'), bytesEqualWide(low, high, ' ') | bytesEqualWide(low, high, '\t'),
+            bytesEqualWide(low, high, ','), bytesEqualWide(low, high, '\r'), bytesEqualWide(low, high, '\n')};
+}
+#endif
+
 // Bit i of the result is the parity of the bits 0 to i.
 std::uint64_t runningParity(std::uint64_t bits)
 {
@@ -146,18 +176,18 @@ struct BlockCarry
     std::uint64_t lfOfCrLf;     ///< the first byte is the LF of a CR LF that the CR has ended
 };
 
-// Plans the edits of the block at p, whose next byte p[64] may be looked at, and moves carry on
+// Plans the edits of a block from its bytes' classes and the byte after it, and moves carry on
 // past it. Returns 0, or, where the quotes' running parity might misread the block, the bits of
 // the bytes in doubt; then nothing is planned and carry stays.
-std::uint64_t planBlock(const char *p, BlockCarry &carry, BlockEdit &edit)
+ITEMREADER_INLINE std::uint64_t planBlock(const ByteClasses &bytes, std::uint64_t quoteParity, char nextByte,
+                                          BlockCarry &carry, BlockEdit &edit)
 {
-    const ByteClasses bytes = classify(p);
-    const auto next = static_cast<unsigned char>(p[kBlockSize]);
+    const auto next = static_cast<unsigned char>(nextByte);
     const std::uint64_t nextQuoteOrDelimiter = (next == '"') | kDelimiters[next];
     const std::uint64_t nextLf = next == '\n';
 
     // Inside quotes from an opening quote up to, not including, the closing one.
-    const std::uint64_t inside = runningParity(bytes.quotes) ^ carry.insideQuotes;
+    const std::uint64_t inside = quoteParity ^ carry.insideQuotes;
     const std::uint64_t opening = bytes.quotes & inside;
     const std::uint64_t closing = bytes.quotes & ~inside;
     const std::uint64_t delimiters = bytes.commas | bytes.crs | bytes.lfs;
@@ -183,6 +213,48 @@ std::uint64_t planBlock(const char *p, BlockCarry &carry, BlockEdit &edit)
     return 0;
 }
 
+// Plans up to count blocks from p, each of whose next byte may be looked at; returns how many,
+// fewer where a block is in doubt, with the bits in doubt.
+using BlockPlanner = std::size_t (*)(const char *p, std::size_t count, BlockCarry &carry, BlockEdit *edits,
+                                     std::uint64_t &doubt);
+
+std::size_t planBlocks(const char *p, std::size_t count, BlockCarry &carry, BlockEdit *edits, std::uint64_t &doubt)
+{
+    BlockCarry next = carry;
+    std::size_t k = 0;
+    for (; k != count; ++k, p += kBlockSize) {
+        const ByteClasses bytes = classify(p);
+        doubt = planBlock(bytes, runningParity(bytes.quotes), p[kBlockSize], next, edits[k]);
+        if (doubt != 0)
+            break;
+    }
+    carry = next;
+    return k;
+}
+
+#ifdef ITEMREADER_X64
+ITEMREADER_AVX2_TARGET
+std::size_t planBlocksWide(const char *p, std::size_t count, BlockCarry &carry, BlockEdit *edits, std::uint64_t &doubt)
+{
+    BlockCarry next = carry;
+    std::size_t k = 0;
+    for (; k != count; ++k, p += kBlockSize) {
+        const ByteClasses bytes = classifyWide(p);
+        // A carry-less multiply by all ones is the running parity.
+        const __m128i parity = _mm_clmulepi64_si128(_mm_cvtsi64_si128(static_cast<long long>(bytes.quotes)),
+                                                    _mm_set1_epi8(-1), 0);
+        doubt = planBlock(bytes, static_cast<std::uint64_t>(_mm_cvtsi128_si64(parity)), p[kBlockSize], next, edits[k]);
+        if (doubt != 0)
+            break;
+    }
+    carry = next;
+    return k;
+}
+#endif
+
+// Writes the output of count blocks from blocks; returns where it ends.
+using BlockWriter = char *(*)(const char *blocks, const BlockEdit *edits, std::size_t count, char *out);
+
 // The output of blocks, byte by byte without a branch: a line end is written after every byte
 // and kept only where the byte became one.
 char *writeBlocksPortable(const char *blocks, const BlockEdit *edits, std::size_t count, char *out)
@@ -201,7 +273,7 @@ char *writeBlocksPortable(const char *blocks, const BlockEdit *edits, std::size_
     return out;
 }
 
-#ifdef ITEMREADER_SSSE3
+#ifdef ITEMREADER_X64
 // Eight bytes at a time by one byte shuffle: a group's edits, a digit in base 3 for each byte (0
 // kept, 1 dropped, 2 made a line end), choose a pattern that picks the bytes kept from lanes 0 to
 // 7, and the CR and LF from lanes 8 and 9 where the group holds them; lanes past the output pick
@@ -269,17 +341,36 @@ char *writeBlocksShuffled(const char *blocks, const BlockEdit *edits, std::size_
     return out;
 }
 
-bool hasByteShuffles()
+struct ProcessorFeatures
+{
+    bool byteShuffles;
+    bool wideCompares;
+};
+
+ProcessorFeatures processorFeatures()
 {
 #if defined(_MSC_VER) && !defined(__clang__)
     int registers[4];
+    __cpuid(registers, 0);
+    const int leaves = registers[0];
     __cpuid(registers, 1);
-    return (registers[2] & (1 << 9)) != 0;
+    const bool byteShuffles = (registers[2] & (1 << 9)) != 0;
+    const bool carrylessMultiplies = (registers[2] & (1 << 1)) != 0;
+    // AVX2 wants the system to save the 32-byte registers too.
+    const bool ymmSaved = (registers[2] & (1 << 27)) != 0 && (registers[2] & (1 << 28)) != 0 && (_xgetbv(0) & 6) == 6;
+    bool wideCompares = false;
+    if (ymmSaved && carrylessMultiplies && leaves >= 7) {
+        __cpuidex(registers, 7, 0);
+        wideCompares = (registers[1] & (1 << 5)) != 0 && (registers[1] & (1 << 3)) != 0; // AVX2, BMI1
+    }
+    return {byteShuffles, wideCompares};
 #else
-    return __builtin_cpu_supports("ssse3");
+    return {__builtin_cpu_supports("ssse3") != 0,
+            __builtin_cpu_supports("avx2") != 0 && __builtin_cpu_supports("bmi") != 0
+                && __builtin_cpu_supports("pclmul") != 0};
 #endif
 }
-#endif // ITEMREADER_SSSE3
+#endif // ITEMREADER_X64
 template <char Blank>
 constexpr std::array<char, 64> blankRow()
 {
@@ -311,14 +402,8 @@ void ItemSink::linesWritten(std::size_t)
 
 ItemReader::ItemReader(ItemSink &sink, Machine machine)
     : m_sink(sink)
-    , m_machine(Machine::Portable)
+    , m_machine(machine)
 {
-#ifdef ITEMREADER_SSSE3
-    if (machine == Machine::Fastest && hasByteShuffles())
-        m_machine = Machine::Fastest;
-#else
-    static_cast<void>(machine);
-#endif
 }
 
 void ItemReader::feed(const char *data, std::size_t size)
@@ -391,10 +476,16 @@ const char *ItemReader::readBlocks(const char *p, const char *end)
 {
     BlockCarry carry{m_state == State::Quoted ? ~std::uint64_t{0} : 0,
                      m_state == State::BeforeItem || m_state == State::LeadingBlanks, 0, 0};
-#ifdef ITEMREADER_SSSE3
-    const BlockWriter write = m_machine == Machine::Fastest ? writeBlocksShuffled : writeBlocksPortable;
-#else
-    const BlockWriter write = writeBlocksPortable;
+    BlockPlanner plan = planBlocks;
+    BlockWriter write = writeBlocksPortable;
+#ifdef ITEMREADER_X64
+    static const ProcessorFeatures features = processorFeatures();
+    if (m_machine == Machine::Fastest) {
+        if (features.wideCompares)
+            plan = planBlocksWide;
+        if (features.byteShuffles)
+            write = writeBlocksShuffled;
+    }
 #endif
     std::array<BlockEdit, kBlocksPerRun> edits;
     while (end - p > kBlockSize) {
@@ -404,10 +495,8 @@ const char *ItemReader::readBlocks(const char *p, const char *end)
             m_sinkTakesLines = false;
             return p;
         }
-        std::size_t count = 0;
         std::uint64_t doubt = 0;
-        while (count != blocks && (doubt = planBlock(p + static_cast<std::ptrdiff_t>(count) * kBlockSize, carry, edits[count])) == 0)
-            ++count;
+        const std::size_t count = plan(p, blocks, carry, edits.data(), doubt);
         m_sink.linesWritten(static_cast<std::size_t>(write(p, edits.data(), count, out) - out));
         p += static_cast<std::ptrdiff_t>(count) * kBlockSize;
         if (doubt != 0) {

@@ -66,8 +66,8 @@ class ItemReader
 {
 public:
     /**
-     * Which code writes the lines of the block-wise path: the fastest that the processor runs
-     * (byte shuffles where it has them), or the portable code that every processor runs, which
+     * Which code the block-wise path runs: the fastest that the processor runs (32-byte compares
+     * and byte shuffles where it has them), or the portable code that every processor runs, which
      * tests choose so that it is checked on machines that never need it.
      */
     enum class Machine : std::uint8_t { Fastest, Portable };
@@ -109,7 +109,7 @@ private:
     void releaseBlanks();
 
     ItemSink &m_sink;
-    Machine m_machine; ///< Fastest only where the processor has what it takes
+    Machine m_machine;
     State m_state = State::BeforeItem;
     bool m_sinkTakesLines = true; ///< until lineSpace() says otherwise
     const char *m_generalUntil = nullptr; ///< in the chunk being fed, the block-wise path waits until here

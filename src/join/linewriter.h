@@ -46,15 +46,20 @@ public:
     bool failed() const { return m_failed.load(std::memory_order_acquire); }
 
 private:
+    enum class Flush { WholePages, All };
+
     void append(const char *data, std::size_t size);
-    void flush();
+    void flush(Flush what);
     void stopThread();
     void writeInTurn();
     void write(const char *data, std::size_t size);
 
+    static constexpr std::size_t kPageSize = 4096;
+
     QIODevice &m_device;
-    std::size_t m_capacity;
-    std::unique_ptr<char[]> m_buffers[2];
+    std::size_t m_capacity; ///< of each buffer, whole pages
+    std::unique_ptr<char[]> m_storage;
+    char *m_buffers[2];     ///< in m_storage, each starting on a page
     char *m_buffer;         ///< the one being filled
     std::size_t m_used = 0; ///< of m_buffer
     std::atomic<bool> m_failed{false};

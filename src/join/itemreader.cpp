@@ -77,8 +77,9 @@ const char *findDelimiter(const char *p, const char *end)
 // into edits of the block: most of a file's output is its input with some bytes dropped (the
 // quotes around an item, the first of a doubled quote, blanks before an item, the LF of a CR LF)
 // and each comma or line end made a CR LF. Quotes are taken to open and close in turn, by a
-// running parity; where that reading might be wrong (a quote inside an unquoted item, text after a
-// closing quote), the block goes to the general path, which knows every rule.
+// running parity, which each block checks: a quote inside an unquoted item is taken out of the
+// parity, and where text follows a closing quote, the block goes to the general path, which knows
+// every rule.
 
 constexpr std::ptrdiff_t kBlockSize = 64;
 
@@ -176,41 +177,50 @@ struct BlockCarry
     std::uint64_t lfOfCrLf;     ///< the first byte is the LF of a CR LF that the CR has ended
 };
 
-// Plans the edits of a block from its bytes' classes and the byte after it, and moves carry on
-// past it. Returns 0, or, where the quotes' running parity might misread the block, the bits of
-// the bytes in doubt; then nothing is planned and carry stays.
+// Plans the edits of a block from its bytes' classes, the running parity of its quotes and the
+// byte after it, and moves carry on past it. Returns 0, or, where the quotes' parity might misread
+// the block, the bits of the bytes in doubt; then nothing is planned and carry stays.
 ITEMREADER_INLINE std::uint64_t planBlock(const ByteClasses &bytes, std::uint64_t quoteParity, char nextByte,
                                           BlockCarry &carry, BlockEdit &edit)
 {
     const auto next = static_cast<unsigned char>(nextByte);
     const std::uint64_t nextQuoteOrDelimiter = (next == '"') | kDelimiters[next];
     const std::uint64_t nextLf = next == '\n';
-
-    // Inside quotes from an opening quote up to, not including, the closing one.
-    const std::uint64_t inside = quoteParity ^ carry.insideQuotes;
-    const std::uint64_t opening = bytes.quotes & inside;
-    const std::uint64_t closing = bytes.quotes & ~inside;
     const std::uint64_t delimiters = bytes.commas | bytes.crs | bytes.lfs;
-    const std::uint64_t crs = bytes.crs & ~inside;
-    const std::uint64_t crLfs = crs & (bytes.lfs >> 1 | nextLf << 63);
-    const std::uint64_t lfsOfCrLfs = bytes.lfs & (crs << 1 | carry.lfOfCrLf);
-    const std::uint64_t ends = delimiters & ~inside & ~lfsOfCrLfs;
-    const std::uint64_t starts = ((ends & ~crLfs) | lfsOfCrLfs) << 1 | carry.itemStart;
-    // Adding a start to the run of blanks it begins carries through exactly that run.
-    const std::uint64_t leading = ((bytes.blanks + (starts & bytes.blanks)) ^ bytes.blanks) & bytes.blanks;
-    const std::uint64_t firsts = (starts | leading << 1) & ~leading;
+    std::uint64_t quotes = bytes.quotes; // those that open, close or double
+    for (;;) {
+        // Inside quotes from an opening quote up to, not including, the closing one.
+        const std::uint64_t inside = quoteParity ^ carry.insideQuotes;
+        const std::uint64_t opening = quotes & inside;
+        const std::uint64_t closing = quotes & ~inside;
+        const std::uint64_t crs = bytes.crs & ~inside;
+        const std::uint64_t crLfs = crs & (bytes.lfs >> 1 | nextLf << 63);
+        const std::uint64_t lfsOfCrLfs = bytes.lfs & (crs << 1 | carry.lfOfCrLf);
+        const std::uint64_t ends = delimiters & ~inside & ~lfsOfCrLfs;
+        const std::uint64_t starts = ((ends & ~crLfs) | lfsOfCrLfs) << 1 | carry.itemStart;
+        // Adding a start to the run of blanks it begins carries through exactly that run.
+        const std::uint64_t leading = ((bytes.blanks + (starts & bytes.blanks)) ^ bytes.blanks) & bytes.blanks;
+        const std::uint64_t firsts = (starts | leading << 1) & ~leading;
 
-    // The parity holds as long as every closing quote is followed by a quote (a doubled one) or
-    // a delimiter, and every opening quote either opens an item or follows a closing one.
-    const std::uint64_t closingFollowed = (bytes.quotes | delimiters) >> 1 | nextQuoteOrDelimiter << 63;
-    const std::uint64_t doubt = (closing & ~closingFollowed)
-        | (opening & ~(firsts | closing << 1 | carry.afterClosing));
-    if (doubt != 0)
-        return doubt;
-
-    edit = {(opening & firsts) | closing | leading | lfsOfCrLfs, ends};
-    carry = {0 - (inside >> 63), ((ends & ~crLfs) | lfsOfCrLfs | leading) >> 63, closing >> 63, crLfs >> 63};
-    return 0;
+        // The parity holds as long as every closing quote is followed by a quote (a doubled one)
+        // or a delimiter, and every opening quote either opens an item or follows a closing one.
+        const std::uint64_t closingFollowed = (quotes | delimiters) >> 1 | nextQuoteOrDelimiter << 63;
+        const std::uint64_t strayOpening = opening & ~(firsts | closing << 1 | carry.afterClosing);
+        const std::uint64_t doubt = (closing & ~closingFollowed) | strayOpening;
+        if (doubt == 0) {
+            edit = {(opening & firsts) | closing | leading | lfsOfCrLfs, ends};
+            carry = {0 - (inside >> 63), ((ends & ~crLfs) | lfsOfCrLfs | leading) >> 63, closing >> 63, crLfs >> 63};
+            return 0;
+        }
+        // The first doubt is read right up to it. Where it is a quote that opens nothing, it
+        // stands inside an unquoted item, a byte like any other: the block is planned again
+        // without it. Text after a closing quote is left to the general path.
+        const std::uint64_t firstDoubt = doubt & (0 - doubt);
+        if ((firstDoubt & strayOpening) == 0)
+            return doubt;
+        quotes &= ~firstDoubt;
+        quoteParity = runningParity(quotes);
+    }
 }
 
 // Plans up to count blocks from p, each of whose next byte may be looked at; returns how many,
@@ -500,7 +510,8 @@ const char *ItemReader::readBlocks(const char *p, const char *end)
         m_sink.linesWritten(static_cast<std::size_t>(write(p, edits.data(), count, out) - out));
         p += static_cast<std::ptrdiff_t>(count) * kBlockSize;
         if (doubt != 0) {
-            m_generalUntil = p + std::countr_zero(doubt) + 1;
+            // Past all the block's doubts: where they are many, the general path is the faster.
+            m_generalUntil = p + (kBlockSize - std::countl_zero(doubt));
             break;
         }
     }

@@ -61,6 +61,9 @@ public:
  * never closed runs to the end of the file. The end test comes before every read: a comma right
  * before the end opens no item, but blanks alone before the end give one empty item. Bytes are
  * never interpreted beyond those delimiters, so NUL, UTF-8 and a byte-order mark pass unchanged.
+ *
+ * For a sink that takes lines, most of a file is read 64 bytes at a time and written straight
+ * into the sink's room; a general path, byte by byte where it must be, reads the rest.
  */
 class ItemReader
 {
@@ -81,6 +84,7 @@ public:
     void finish();
 
 private:
+    // The states up to Quoted are those in which the block-wise path may start.
     enum class State : std::uint8_t {
         BeforeItem,     ///< the end test comes next
         LeadingBlanks,  ///< blanks skipped, so the file's end now gives an empty item

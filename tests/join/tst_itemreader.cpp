@@ -267,11 +267,16 @@ void tst_ItemReader::blocks_data()
     QTest::addRow("long quoted with line ends")
         << "\"" + QByteArray("\r\n,\"\"\r\n").repeated(20) + "\"\r\n"
         << QList<QByteArray>{QByteArray("\r\n,\"\r\n").repeated(20)} << true;
+    QTest::addRow("quote inside unquoted") << QByteArray("ab\"c,d\"\"\n") << QList<QByteArray>{"ab\"c", "d\"\""} << true;
+    QTest::addRow("quote inside a long unquoted item")
+        << "ab\"" + QByteArray(70, 'c') + "\n" << QList<QByteArray>{"ab\"" + QByteArray(70, 'c')} << true;
+    QTest::addRow("quotes inside unquoted among quoted items")
+        << QByteArray("5'10\",\"a,\"\"b\",x\"y\"z,\"\"\r\n")
+        << QList<QByteArray>{"5'10\"", "a,\"b", "x\"y\"z", ""} << true;
     // Lines that the quotes' running parity cannot read: they go the general way.
     QTest::addRow("text after quote") << QByteArray("\"q\" ,\"a\"b c \n") << QList<QByteArray>{"q", "ab c"} << false;
-    QTest::addRow("quote inside unquoted") << QByteArray("ab\"c,d\"\"\n") << QList<QByteArray>{"ab\"c", "d\"\""} << false;
-    QTest::addRow("quote inside a long unquoted item")
-        << "ab\"" + QByteArray(70, 'c') + "\n" << QList<QByteArray>{"ab\"" + QByteArray(70, 'c')} << false;
+    QTest::addRow("quote in the text after a quote")
+        << QByteArray("a\"b,\"c\"d\"e,\"f\"\n") << QList<QByteArray>{"a\"b", "cd\"e", "f"} << false;
     QTest::addRow("text after a quote among plain items")
         << "\"a\" b ," + QByteArray(60, 'x') + "\n" << QList<QByteArray>{"ab", QByteArray(60, 'x')} << false;
     QTest::addRow("quote after blanks after quote")

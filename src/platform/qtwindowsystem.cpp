@@ -49,21 +49,27 @@ bool needsShaping(const QString &text)
 
 } // namespace
 
+// The font's measures are taken once and kept until another font or screen
+// density is asked for.
+void QtWindowSystem::useFont(const QFont &font, QWidget *widget)
+{
+    if (m_advancesFont == font && m_advancesDevice == widget->logicalDpiX())
+        return;
+    const QFontMetricsF metrics(font, widget);
+    for (char16_t c = 0; c < m_advances.size(); ++c)
+        m_advances[c] = metrics.horizontalAdvance(QChar(c));
+    m_lineHeight = QFontMetrics(font, widget).height();
+    m_advancesFont = font;
+    m_advancesDevice = widget->logicalDpiX();
+}
+
 // The width a line takes, as the system draws text: the advances of its
 // characters, without kerning. The advances are kept per font, so measuring a
 // long list of paths costs little more than reading them.
-int QtWindowSystem::lineWidth(const QFont &font, QWidget *widget, const QString &line)
+int QtWindowSystem::lineWidth(const QFont &font, QWidget *widget, const QString &line) const
 {
     if (needsShaping(line))
         return QFontMetrics(font, widget).horizontalAdvance(line);
-
-    if (m_advancesFont != font || m_advancesDevice != widget->logicalDpiX()) {
-        const QFontMetricsF metrics(font, widget);
-        for (char16_t c = 0; c < m_advances.size(); ++c)
-            m_advances[c] = metrics.horizontalAdvance(QChar(c));
-        m_advancesFont = font;
-        m_advancesDevice = widget->logicalDpiX();
-    }
     qreal width = 0;
     for (const QChar c : line)
         width += m_advances[c.unicode()];
@@ -99,6 +105,7 @@ int QtWindowSystem::DrawTextA(HDC hDC, const char *lpStr, int nCount, RECT *lpRe
         text = withoutPrefixes(text);
 
     const QFont font = widget->font();
+    useFont(font, widget);
     int width = 0;
     int lines = 1;
     if ((wFormat & DT_SINGLELINE) || (!text.contains(u'\n') && !text.contains(u'\r'))) {
@@ -111,7 +118,7 @@ int QtWindowSystem::DrawTextA(HDC hDC, const char *lpStr, int nCount, RECT *lpRe
         for (const QString &line : parts)
             width = qMax(width, lineWidth(font, widget, line));
     }
-    const int height = lines * QFontMetrics(font, widget).height();
+    const int height = lines * m_lineHeight;
 
     if (wFormat & DT_CALCRECT) {
         lpRect->right = lpRect->left + width;

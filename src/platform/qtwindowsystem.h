@@ -55,11 +55,13 @@ public:
                                 const char *lpParameters, const char *lpDirectory, int nShowCmd) override;
 
 private:
-    int lineWidth(const QFont &font, QWidget *widget, const QString &line);
+    void useFont(const QFont &font, QWidget *widget);
+    int lineWidth(const QFont &font, QWidget *widget, const QString &line) const;
 
     std::array<qreal, 0x300> m_advances{};
     QFont m_advancesFont;
     int m_advancesDevice = 0;
+    int m_lineHeight = 0;
 
     // The window system's own move of a top-level window, as a press on its
     // caption starts it: 1 when the window system took it over, else 0.

@@ -11,6 +11,7 @@ packages="
     qt6-base-dev
     qt6-base-dev-tools
     libgl-dev
+    libxcb1-dev
     fonts-liberation
     xvfb
     xauth

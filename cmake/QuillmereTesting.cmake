@@ -1,9 +1,18 @@
-# quillmere_add_test(<name> SOURCES <file>... [LIBRARIES <target>...] [ENVIRONMENT <VAR=value>...])
+# quillmere_add_test(<name> SOURCES <file>... [LIBRARIES <target>...] [ENVIRONMENT <VAR=value>...]
+#                    [THREADS])
 #
 # Builds one Qt Test executable and registers it with CTest. Tests run headless
 # on the offscreen platform unless ENVIRONMENT says otherwise.
+#
+# THREADS marks a test of code that runs threads of its own: it gets the label
+# "threads", and the target quillmere_threaded_tests builds it, so that the
+# ThreadSanitizer build makes and runs these tests alone.
+if(NOT TARGET quillmere_threaded_tests)
+    add_custom_target(quillmere_threaded_tests)
+endif()
+
 function(quillmere_add_test name)
-    cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;LIBRARIES;ENVIRONMENT")
+    cmake_parse_arguments(PARSE_ARGV 1 arg "THREADS" "" "SOURCES;LIBRARIES;ENVIRONMENT")
     add_executable(${name} ${arg_SOURCES})
     target_link_libraries(${name} PRIVATE Qt6::Test ${arg_LIBRARIES})
     target_compile_definitions(${name} PRIVATE
@@ -15,4 +24,8 @@ function(quillmere_add_test name)
     set_tests_properties(${name} PROPERTIES
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${arg_ENVIRONMENT}"
         TIMEOUT 300)
+    if(arg_THREADS)
+        set_tests_properties(${name} PROPERTIES LABELS threads)
+        add_dependencies(quillmere_threaded_tests ${name})
+    endif()
 endfunction()

@@ -19,3 +19,11 @@ if(QUILLMERE_SANITIZE)
     add_link_options("-fsanitize=${QUILLMERE_SANITIZE}")
     message(STATUS "Sanitizers: ${QUILLMERE_SANITIZE}")
 endif()
+
+# See tools/sanitizers/cloneasfork.cpp: how programs start programs under ThreadSanitizer.
+if(QUILLMERE_SANITIZE MATCHES "thread" AND CMAKE_SYSTEM_NAME STREQUAL "Linux")
+    add_library(quillmere_cloneasfork OBJECT "${PROJECT_SOURCE_DIR}/tools/sanitizers/cloneasfork.cpp")
+    set_target_properties(quillmere_cloneasfork PROPERTIES AUTOMOC OFF)
+    quillmere_set_warnings(quillmere_cloneasfork)
+    link_libraries(quillmere_cloneasfork)
+endif()

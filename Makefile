@@ -33,3 +33,27 @@ install: build
 
 clean:
 	rm -rf $(BUILD_DIR)
+
+# CI's further legs, each in a build folder of its own (see the README).
+CLANG_CXX ?= clang++
+
+.PHONY: test-clang test-sanitize test-asan test-tsan
+
+test-clang: deps
+	cmake -S . -B build-clang -G Ninja -DCMAKE_CXX_COMPILER=$(CLANG_CXX) -DQUILLMERE_WERROR=ON
+	cmake --build build-clang --parallel $(JOBS)
+	cd build-clang && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel $(JOBS)
+
+test-sanitize: test-asan test-tsan
+
+test-asan: deps
+	cmake -S . -B build-asan -G Ninja -DCMAKE_CXX_COMPILER=$(CLANG_CXX) -DCMAKE_BUILD_TYPE=Debug \
+	    -DQUILLMERE_SANITIZE=address,undefined
+	cmake --build build-asan --parallel $(JOBS)
+	tools/sanitizers/ctest.sh build-asan --parallel $(JOBS)
+
+test-tsan: deps
+	cmake -S . -B build-tsan -G Ninja -DCMAKE_CXX_COMPILER=$(CLANG_CXX) -DCMAKE_BUILD_TYPE=Debug \
+	    -DQUILLMERE_SANITIZE=thread
+	cmake --build build-tsan --parallel $(JOBS) --target quillmere_threaded_tests
+	tools/sanitizers/ctest.sh build-tsan --parallel $(JOBS) --label-regex '^threads$$'

@@ -44,6 +44,8 @@ test-clang: deps
 	cmake --build build-clang --parallel $(JOBS)
 	cd build-clang && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel $(JOBS)
 
+# Debug builds: nothing is optimized away before the sanitizers see it, and the checks in Qt's
+# headers run too.
 test-sanitize: test-asan test-tsan
 
 test-asan: deps

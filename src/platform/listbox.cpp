@@ -104,10 +104,14 @@ void ListBox::mouseDoubleClickEvent(QMouseEvent *event)
 
 // The view sizes its sideways range to its entries after every layout; a list
 // box scrolls through the extent it was given instead, even after the entry
-// that set it has gone.
+// that set it has gone. An empty list has nothing to scroll: the view has just
+// hidden the bar, and showing it again would narrow the viewport, lay the view
+// out anew, hide the bar, and so on for ever. The extent stays for the next entry.
 void ListBox::updateGeometries()
 {
     QListWidget::updateGeometries();
+    if (count() == 0 || geometry().isEmpty())
+        return;
     QScrollBar *bar = horizontalScrollBar();
     const int width = viewport()->width();
     bar->setRange(0, qMax(0, m_horizontalExtent - width));

@@ -1,9 +1,43 @@
 #include "listbox.h"
 #include "runtimeerror.h"
 
+#include <QEventLoop>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+
+namespace {
+
+// Counts the events that reach a widget or any of its children while the
+// event loop runs undisturbed for a while.
+int eventsWithin(QWidget &widget, int milliseconds)
+{
+    struct Counter : QObject
+    {
+        QWidget *watched = nullptr;
+        int count = 0;
+        bool eventFilter(QObject *object, QEvent *event) override
+        {
+            for (QObject *o = object; o; o = o->parent()) {
+                if (o == watched) {
+                    ++count;
+                    break;
+                }
+            }
+            return QObject::eventFilter(object, event);
+        }
+    } counter;
+    counter.watched = &widget;
+    QCoreApplication::instance()->installEventFilter(&counter);
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+    QCoreApplication::instance()->removeEventFilter(&counter);
+    return counter.count;
+}
+
+} // namespace
 
 class tst_ListBox : public QObject
 {
@@ -18,6 +52,8 @@ private slots:
     void scrollRangeFollowsTheExtentSent_data();
     void scrollRangeFollowsTheExtentSent();
     void extentOutlivesTheWidestEntry();
+    void emptiedListIsIdle_data();
+    void emptiedListIsIdle();
     void doubleClickOnAnEntryOnly();
     void entriesAreDrawnAcrossTheExtent();
     void entriesAreDrawnBeforeAnyExtent();
@@ -128,6 +164,39 @@ void tst_ListBox::extentOutlivesTheWidestEntry()
     QTRY_COMPARE(list.horizontalScrollBar()->maximum(), maximum);
     list.horizontalScrollBar()->setValue(maximum);
     QCOMPARE(list.horizontalScrollBar()->value(), maximum);
+}
+
+void tst_ListBox::emptiedListIsIdle_data()
+{
+    QTest::addColumn<int>("extent");
+    QTest::addRow("extent wider than the list") << 2000;
+    QTest::addRow("extent within the list") << 100;
+    QTest::addRow("no extent") << 0;
+}
+
+// The last entry gone, nothing is left to scroll sideways: the bar stays
+// hidden and the event loop falls quiet. The extent comes back with the
+// next entry.
+void tst_ListBox::emptiedListIsIdle()
+{
+    QFETCH(int, extent);
+    ListBox list;
+    list.resize(393, 139);
+    list.AddItem(QString(300, u'W'));
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    list.setHorizontalExtent(extent);
+    QCoreApplication::processEvents();
+
+    list.RemoveItem(0);
+    const int events = eventsWithin(list, 500);
+    QVERIFY2(events < 30, qPrintable(QStringLiteral("%1 events in half a second").arg(events)));
+    QVERIFY(!list.horizontalScrollBar()->isVisible());
+    QCOMPARE(list.horizontalExtent(), extent);
+
+    list.AddItem("short");
+    QTRY_COMPARE(list.horizontalScrollBar()->maximum(), qMax(0, extent - list.viewport()->width()));
+    QCOMPARE(list.horizontalScrollBar()->isVisible(), extent > list.viewport()->width());
 }
 
 void tst_ListBox::doubleClickOnAnEntryOnly()

@@ -3,6 +3,7 @@
 #include "app.h"
 #include "centerformmodule.h"
 #include "filelist.h"
+#include "filelistediting.h"
 #include "joinbutton.h"
 #include "mainmodule.h"
 #include "messagebox.h"
@@ -12,6 +13,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QMouseEvent>
 
@@ -64,6 +66,20 @@ void Form1::load()
                      qUtf8Printable(error.description().replace(u'\n', u' ')));
         }
     }
+}
+
+void Form1::openFiles(const QStringList &paths)
+{
+    QStringList absolutePaths;
+    for (const QString &path : paths) {
+        if (!path.isEmpty())
+            absolutePaths.append(QFileInfo(path).absoluteFilePath());
+    }
+    reportFailure(tr("The files could not be added."), [&] {
+        const QStringList files = FileListEditing::filesToAdd(absolutePaths);
+        if (!files.isEmpty())
+            FileList::append(*this, *List1, files);
+    });
 }
 
 void Form1::closeEvent(QCloseEvent *event)

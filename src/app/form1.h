@@ -4,6 +4,8 @@
 #include "form.h"
 #include "ui_form1.h"
 
+#include <QStringList>
+
 #include <functional>
 
 /// The main window: the list of files to join, the Add and Join buttons.
@@ -16,6 +18,11 @@ public:
 
     /// The window's Load event, raised once before it is first shown.
     void load();
+
+    /// Lists the files named on the command line, in the order given, as a
+    /// drop of them would: a folder stands for the files directly inside it.
+    /// A path that names nothing is listed all the same; the join reports it.
+    void openFiles(const QStringList &paths);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

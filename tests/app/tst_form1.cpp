@@ -6,6 +6,7 @@
 #include "runtimeerror.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -77,6 +78,8 @@ private slots:
     void errorInAHandlerIsReported_data();
     void errorInAHandlerIsReported();
     void closingEndsTheProgram();
+    void filesFromTheCommandLine_data();
+    void filesFromTheCommandLine();
 };
 
 void tst_Form1::layout_data()
@@ -302,6 +305,50 @@ void tst_Form1::closingEndsTheProgram()
     QCOMPARE(QCoreApplication::exec(), 0);
     QVERIFY(f.messages.prompts.isEmpty());
     QVERIFY(f.dialogs.requests.isEmpty());
+}
+
+void tst_Form1::filesFromTheCommandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("entries");
+    QTest::addRow("files in the order given") << QStringList{"b.csv", "a.csv", "b.csv"}
+                                              << QStringList{"b.csv", "a.csv", "b.csv"};
+    QTest::addRow("a folder stands for its files") << QStringList{"folder", "a.csv"}
+                                                   << QStringList{"folder/x2", "folder/x10", "a.csv"};
+    QTest::addRow("a missing file is listed") << QStringList{"gone.csv"} << QStringList{"gone.csv"};
+    QTest::addRow("empty arguments are no paths") << QStringList{"", "a.csv"} << QStringList{"a.csv"};
+}
+
+// Relative paths are taken from the current folder and listed in full.
+void tst_Form1::filesFromTheCommandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, entries);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath("folder"));
+    for (const char *name : {"a.csv", "b.csv", "folder/x10", "folder/x2"})
+        writeFile(dir.filePath(name), "x\r\n");
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+
+    Fixture f;
+    RecordingWindowSystem windowSystem;
+    WindowSystem::Override useWindowSystem{windowSystem};
+    f.form.load();
+    f.form.openFiles(arguments);
+    QDir::setCurrent(previous);
+
+    QStringList listed;
+    for (int i = 0; i < f.list()->ListCount(); ++i)
+        listed << f.list()->List(i);
+    QStringList expected;
+    for (const QString &entry : std::as_const(entries))
+        expected << QDir::toNativeSeparators(dir.filePath(entry));
+    QCOMPARE(listed, expected);
+    // One batch, measured once; no dialog, no message.
+    QCOMPARE(windowSystem.callsOf("SendMessageA").size(), 1);
+    QVERIFY(f.dialogs.requests.isEmpty());
+    QVERIFY(f.messages.prompts.isEmpty());
 }
 
 QTEST_MAIN(tst_Form1)

@@ -451,7 +451,8 @@ void tst_Pictures::desktopEntry()
     entry.beginGroup(QStringLiteral("Desktop Entry"));
     QCOMPARE(entry.value(QStringLiteral("Type")).toString(), QStringLiteral("Application"));
     QCOMPARE(entry.value(QStringLiteral("Name")).toString(), QStringLiteral("Quillmere"));
-    QCOMPARE(entry.value(QStringLiteral("Exec")).toString(), QStringLiteral("quillmere"));
+    // "Open with" hands the chosen files over as arguments.
+    QCOMPARE(entry.value(QStringLiteral("Exec")).toString(), QStringLiteral("quillmere %F"));
     QCOMPARE(entry.value(QStringLiteral("Terminal")).toString(), QStringLiteral("false"));
     QVERIFY(!entry.value(QStringLiteral("Comment")).toString().isEmpty());
     // The theme looks the icon up by this name among the installed PNGs.
@@ -462,6 +463,7 @@ void tst_Pictures::desktopEntry()
     const QByteArray raw = contents(path);
     QVERIFY(raw.startsWith("[Desktop Entry]\n"));
     QVERIFY(raw.contains("\nCategories=Utility;\n"));
+    QVERIFY(raw.contains("\nMimeType=text/csv;text/plain;\n"));
 }
 
 void tst_Pictures::windowsResources()

@@ -114,29 +114,37 @@ bool FileListEditing::eventFilter(QObject *watched, QEvent *event)
     case QEvent::DragMove: {
         auto *drag = static_cast<QDragMoveEvent *>(event);
         // The list draws the drop marker for its own entries.
-        if (isEntryDrag(drag->mimeData()) || droppedFiles(drag->mimeData()).isEmpty())
+        const Qt::DropAction action = fileDropAction(*drag);
+        if (isEntryDrag(*drag) || action == Qt::IgnoreAction)
             return false;
-        drag->setDropAction(Qt::CopyAction);
+        drag->setDropAction(action);
         drag->accept();
         return true;
     }
     case QEvent::Drop: {
         auto *drop = static_cast<QDropEvent *>(event);
-        // Reported as a copy, so that the view does not remove the dragged
-        // entry once more after it has been moved here.
-        drop->setDropAction(Qt::CopyAction);
-        drop->accept();
-        if (isEntryDrag(drop->mimeData())) {
+        if (isEntryDrag(*drop)) {
             dropSelectedEntry(drop->position().toPoint());
-        } else {
-            const QStringList files = filesToAdd(droppedFiles(drop->mimeData()));
-            // Nothing may escape into the event loop: the user is told instead.
-            try {
-                if (!files.isEmpty())
-                    FileList::append(*m_window, *m_list, files);
-            } catch (const RuntimeError &error) {
-                MsgBox(m_window, tr("The files could not be added.") + QStringLiteral("\n\n") + error.description());
-            }
+            // The entry stands in its new place already. Told of a move, the
+            // view would now remove the dragged row at its old place as well.
+            drop->setDropAction(Qt::IgnoreAction);
+            drop->accept();
+            return true;
+        }
+        const Qt::DropAction action = fileDropAction(*drop);
+        if (action == Qt::IgnoreAction) {
+            drop->ignore();
+            return true;
+        }
+        drop->setDropAction(action);
+        drop->accept();
+        const QStringList files = filesToAdd(droppedFiles(drop->mimeData()));
+        // Nothing may escape into the event loop: the user is told instead.
+        try {
+            if (!files.isEmpty())
+                FileList::append(*m_window, *m_list, files);
+        } catch (const RuntimeError &error) {
+            MsgBox(m_window, tr("The files could not be added.") + QStringLiteral("\n\n") + error.description());
         }
         return true;
     }
@@ -147,9 +155,25 @@ bool FileListEditing::eventFilter(QObject *watched, QEvent *event)
     }
 }
 
-bool FileListEditing::isEntryDrag(const QMimeData *data) const
+bool FileListEditing::isEntryDrag(const QDropEvent &event) const
 {
-    return data && !data->hasUrls() && data->hasFormat(m_list->model()->mimeTypes().value(0));
+    const QMimeData *data = event.mimeData();
+    return event.source() == m_list && data && !data->hasUrls()
+            && data->hasFormat(m_list->model()->mimeTypes().value(0));
+}
+
+// Dropped files stay where they are: the list takes a copy of their names, or
+// a link where that is all the source offers. A move would let the source,
+// a file manager, delete the files once they were listed.
+Qt::DropAction FileListEditing::fileDropAction(const QDropEvent &event)
+{
+    if (droppedFiles(event.mimeData()).isEmpty())
+        return Qt::IgnoreAction;
+    if (event.possibleActions() & Qt::CopyAction)
+        return Qt::CopyAction;
+    if (event.possibleActions() & Qt::LinkAction)
+        return Qt::LinkAction;
+    return Qt::IgnoreAction;
 }
 
 // The entry goes before the one it is dropped on, or after it when dropped on

@@ -6,8 +6,8 @@
 
 class Form;
 class ListBox;
+class QDropEvent;
 class QKeyEvent;
-class QMimeData;
 
 /// Direct editing of the file list: files and folders dropped from the
 /// desktop are appended as one batch, an entry can be dragged to another
@@ -35,7 +35,8 @@ protected:
 
 private:
     bool handleKey(QKeyEvent *event);
-    bool isEntryDrag(const QMimeData *data) const;
+    bool isEntryDrag(const QDropEvent &event) const;
+    static Qt::DropAction fileDropAction(const QDropEvent &event);
 
     Form *m_window;
     ListBox *m_list;

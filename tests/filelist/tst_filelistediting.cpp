@@ -47,24 +47,27 @@ struct Fixture
             list->AddItem(text);
     }
 
-    // What the view receives when something is let go over it.
-    bool drop(QMimeData *data, QPoint at)
+    // What the view receives when something is let go over it; the action
+    // the drop reports back to its source, none when it was refused.
+    Qt::DropAction drop(QMimeData *data, QPoint at, Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction)
     {
-        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(at, offered, data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(list->viewport(), &enter);
-        QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+        if (!enter.isAccepted())
+            return Qt::IgnoreAction;
+        QDropEvent drop(at, offered, data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(list->viewport(), &drop);
-        return drop.isAccepted();
+        return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
     }
 
-    bool dropFiles(const QStringList &paths)
+    Qt::DropAction dropFiles(const QStringList &paths, Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction)
     {
         QMimeData data;
         QList<QUrl> urls;
         for (const QString &path : paths)
             urls << QUrl::fromLocalFile(path);
         data.setUrls(urls);
-        return drop(&data, QPoint(10, 10));
+        return drop(&data, QPoint(10, 10), offered);
     }
 };
 
@@ -78,6 +81,8 @@ private slots:
     void droppedFolderGivesItsOwnFilesInNaturalOrder();
     void dropAppendsOneBatchInTheOrderDropped();
     void dropOfNoLocalFileAddsNothing();
+    void droppedFilesAreNeverMoved_data();
+    void droppedFilesAreNeverMoved();
     void dragMovesAnEntry_data();
     void dragMovesAnEntry();
     void keysMoveAndRemove_data();
@@ -110,7 +115,7 @@ void tst_FileListEditing::dropAppendsOneBatchInTheOrderDropped()
 
     Fixture f;
     f.fill({"kept"});
-    QVERIFY(f.dropFiles({dir.filePath("b.csv"), dir.filePath("folder"), dir.filePath("a.csv")}));
+    QCOMPARE(f.dropFiles({dir.filePath("b.csv"), dir.filePath("folder"), dir.filePath("a.csv")}), Qt::CopyAction);
     const auto native = [&](const char *name) { return QDir::toNativeSeparators(dir.filePath(name)); };
     QCOMPARE(entries(*f.list),
              (QStringList{"kept", native("b.csv"), native("folder/x1.csv"), native("folder/x2.csv"), native("a.csv")}));
@@ -129,6 +134,30 @@ void tst_FileListEditing::dropOfNoLocalFileAddsNothing()
     f.drop(&text, QPoint(10, 10));
     QCOMPARE(f.list->ListCount(), 0);
     QVERIFY(f.windowSystem.calls.isEmpty());
+}
+
+void tst_FileListEditing::droppedFilesAreNeverMoved_data()
+{
+    QTest::addColumn<int>("offered");
+    QTest::addColumn<int>("reported");
+    QTest::addRow("copy or move") << int(Qt::CopyAction | Qt::MoveAction) << int(Qt::CopyAction);
+    QTest::addRow("any") << int(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction) << int(Qt::CopyAction);
+    QTest::addRow("link or move") << int(Qt::LinkAction | Qt::MoveAction) << int(Qt::LinkAction);
+    // The source would delete what it moved: such a drop is refused.
+    QTest::addRow("move only") << int(Qt::MoveAction) << int(Qt::IgnoreAction);
+}
+
+// The list keeps the files' names; the files stay where they are.
+void tst_FileListEditing::droppedFilesAreNeverMoved()
+{
+    QFETCH(int, offered);
+    QFETCH(int, reported);
+    QTemporaryDir dir;
+    touch(dir.filePath("a.csv"));
+    Fixture f;
+    QCOMPARE(int(f.dropFiles({dir.filePath("a.csv")}, Qt::DropActions(offered))), reported);
+    QCOMPARE(f.list->ListCount(), reported == Qt::IgnoreAction ? 0 : 1);
+    QVERIFY(QFile::exists(dir.filePath("a.csv")));
 }
 
 void tst_FileListEditing::dragMovesAnEntry_data()

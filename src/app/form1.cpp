@@ -34,9 +34,12 @@ Form1::Form1(QWidget *parent) : Form(parent), CommonDialog1(this)
         button->setFont(font);
     }
 
+    // The list's scroll bars take no moves of the pointer unless they track
+    // it, and then swallow them: each part of the list is watched itself.
     setMouseTracking(true);
-    for (QWidget *control : {static_cast<QWidget *>(Check1), static_cast<QWidget *>(Check2),
-                             static_cast<QWidget *>(List1), List1->viewport()}) {
+    QList<QWidget *> controls{Check1, Check2, List1};
+    controls += List1->findChildren<QWidget *>();
+    for (QWidget *control : std::as_const(controls)) {
         control->setMouseTracking(true);
         control->installEventFilter(this);
     }

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -74,6 +75,8 @@ private slots:
     void cursorFile_data();
     void cursorFile();
     void pointerFeedback();
+    void pointerOverTheWholeList_data();
+    void pointerOverTheWholeList();
     void oneClickRunsTheWorkOnce();
     void errorInAHandlerIsReported_data();
     void errorInAHandlerIsReported();
@@ -230,6 +233,54 @@ void tst_Form1::pointerFeedback()
     expectPointer(f.list()->viewport(), Form::Custom);
     QCOMPARE(f.form.cursor().hotSpot(), QPoint(10, 0));
     expectPointer(&f.form, Form::Arrow);
+}
+
+void tst_Form1::pointerOverTheWholeList_data()
+{
+    QTest::addColumn<QString>("part");
+    QTest::addRow("entries") << "entries";
+    QTest::addRow("vertical scroll bar") << "vertical";
+    QTest::addRow("horizontal scroll bar") << "horizontal";
+    QTest::addRow("corner between the bars") << "corner";
+    QTest::addRow("frame") << "frame";
+}
+
+// The pointer as the window system moves it, from the free client area onto
+// a part of the list, delivered to whichever widget lies there.
+void tst_Form1::pointerOverTheWholeList()
+{
+    QFETCH(QString, part);
+    Fixture f;
+    writeFile(f.programFolder.filePath("HAND-M.CUR"), committedCursor());
+    f.form.load();
+    for (int i = 0; i < 20; ++i)
+        f.list()->AddItem(QStringLiteral("entry %1").arg(i));
+    f.list()->setHorizontalExtent(2000);
+    f.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+    QScrollBar *vertical = f.list()->verticalScrollBar();
+    QScrollBar *horizontal = f.list()->horizontalScrollBar();
+    QTRY_VERIFY(vertical->isVisible() && horizontal->isVisible());
+
+    const auto centreOf = [&](QWidget *widget) { return widget->mapTo(&f.form, widget->rect().center()); };
+    QPoint at;
+    if (part == "entries")
+        at = centreOf(f.list()->viewport());
+    else if (part == "vertical")
+        at = centreOf(vertical);
+    else if (part == "horizontal")
+        at = centreOf(horizontal);
+    else if (part == "corner")
+        at = QPoint(vertical->mapTo(&f.form, QPoint(vertical->width() / 2, 0)).x(),
+                    horizontal->mapTo(&f.form, QPoint(0, horizontal->height() / 2)).y());
+    else
+        at = f.list()->geometry().topLeft() + QPoint(f.list()->width() / 2, 0);
+
+    QTest::mouseMove(&f.form, QPoint(500, 150));
+    QCOMPARE(f.form.MousePointer(), int(Form::Arrow));
+    QTest::mouseMove(&f.form, at);
+    QCOMPARE(f.form.MousePointer(), int(Form::Custom));
+    QCOMPARE(f.form.cursor().shape(), Qt::BitmapCursor);
 }
 
 void tst_Form1::oneClickRunsTheWorkOnce()

@@ -38,6 +38,12 @@ void GraphicalCheckBox::paintEvent(QPaintEvent *)
         option.state |= QStyle::State_Raised;
     painter.drawControl(QStyle::CE_PushButtonBevel, option);
 
+    // The face has the button's own colour around the picture, whatever
+    // shading the style gives a button; the style's frame stays.
+    const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, this);
+    const QRect face = rect().adjusted(frame, frame, -frame, -frame);
+    painter.fillRect(face, palette().button());
+
     const QPixmap picture = icon().pixmap(iconSize(), devicePixelRatio());
     if (!picture.isNull()) {
         QRect target(QPoint(), iconSize());
@@ -45,10 +51,15 @@ void GraphicalCheckBox::paintEvent(QPaintEvent *)
         if (option.state & QStyle::State_Sunken)
             target.translate(1, 1);
         // A picture as tall as the button leaves the bevel's edges standing.
-        const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, this);
-        painter.setClipRect(rect().adjusted(frame, frame, -frame, -frame));
+        painter.setClipRect(face);
         painter.drawPixmap(target, picture);
         painter.setClipping(false);
+    }
+    // A shadow along the top and left shows the face pressed in.
+    if (option.state & QStyle::State_Sunken) {
+        painter.setPen(palette().color(QPalette::Mid));
+        painter.drawLine(face.topLeft(), face.topRight());
+        painter.drawLine(face.topLeft(), face.bottomLeft());
     }
 
     if (hasFocus()) {

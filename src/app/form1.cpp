@@ -11,6 +11,7 @@
 #include "pushbuttonrule.h"
 #include "runtimeerror.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -19,8 +20,25 @@
 
 #include <new>
 
+namespace {
+
+// The hidden Command1 holds the focus at start and does nothing. A screen
+// reader announces it as a text that says where the user is, not as a
+// button to press.
+QAccessibleInterface *hiddenButtonAccessible(const QString &, QObject *object)
+{
+    auto *button = qobject_cast<QPushButton *>(object);
+    if (button && button->objectName() == QLatin1StringView("Command1") && qobject_cast<Form1 *>(button->parentWidget()))
+        return new QAccessibleWidget(button, QAccessible::StaticText);
+    return nullptr;
+}
+
+} // namespace
+
 Form1::Form1(QWidget *parent) : Form(parent), CommonDialog1(this)
 {
+    // Before the controls exist: a running screen reader asks for them at once.
+    QAccessible::installFactory(hiddenButtonAccessible);
     setupUi(this);
     // Qt's icon reader would take the 24-bit icon as opaque and ignore its mask.
     setWindowIcon(QIcon(LoadPicture(QStringLiteral(":/pictures/quillmere.ico")).pixmap()));
@@ -48,6 +66,9 @@ Form1::Form1(QWidget *parent) : Form(parent), CommonDialog1(this)
     connect(Check2, &GraphicalCheckBox::Click, this, &Form1::joinFiles);
     connect(List1, &ListBox::DblClick, this, &Form1::removeSelectedFile);
     FileList::enableDirectEditing(*this, *List1);
+
+    // Qt's item views do not offer their tool tip to a screen reader.
+    List1->setAccessibleDescription(List1->toolTip());
 
     // The hidden button outside the client area holds the focus at first, so
     // that no visible control shows a focus mark.

@@ -5,6 +5,7 @@
 #include "recordingwindowsystem.h"
 #include "runtimeerror.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -72,6 +73,9 @@ private slots:
     void loadCentresAndTitles();
     void focusRestsOnTheHiddenButton();
     void tabOrder();
+    void screenReaderNames_data();
+    void screenReaderNames();
+    void screenReaderStartsAtTheHiddenButton();
     void cursorFile_data();
     void cursorFile();
     void pointerFeedback();
@@ -174,6 +178,63 @@ void tst_Form1::tabOrder()
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
     }
+}
+
+void tst_Form1::screenReaderNames_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+    QTest::addRow("Add") << "Check1" << int(QAccessible::Button) << "Add files" << "";
+    QTest::addRow("Join") << "Check2" << int(QAccessible::Button) << "Join files" << "";
+    QTest::addRow("list") << "List1" << int(QAccessible::List) << "Files to join"
+                          << "Double click list item to remove it.";
+}
+
+// What a screen reader is told of each control, as it asks for it.
+void tst_Form1::screenReaderNames()
+{
+    QFETCH(QString, control);
+    QFETCH(int, role);
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    Fixture f;
+    f.form.load();
+    f.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(f.form.findChild<QWidget *>(control));
+    QVERIFY(accessible);
+    QCOMPARE(int(accessible->role()), role);
+    QCOMPARE(accessible->text(QAccessible::Name), name);
+    QCOMPARE(accessible->text(QAccessible::Description), description);
+
+    // Reached from the window, as a screen reader walks the tree.
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&f.form);
+    QVERIFY(window);
+    QCOMPARE(window->text(QAccessible::Name), QString("Quillmere"));
+    QCOMPARE(window->indexOfChild(accessible) >= 0, true);
+}
+
+// The focus rests on the hidden button at start; it is announced as where
+// the user is, not as a button with the meaningless name "Command1".
+void tst_Form1::screenReaderStartsAtTheHiddenButton()
+{
+    Fixture f;
+    f.form.load();
+    f.form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&f.form));
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&f.form);
+    QAccessibleInterface *focused = window->focusChild();
+    QVERIFY(focused);
+    QCOMPARE(focused->object(), f.hidden());
+    QCOMPARE(focused->role(), QAccessible::StaticText);
+    QCOMPARE(focused->text(QAccessible::Name), QString("Start of the Quillmere window"));
+    QCOMPARE(focused->text(QAccessible::Description),
+             QString("Tab moves to the list of files, then to the Add and Join buttons."));
+    QVERIFY(focused->state().focused);
+    QCOMPARE(f.hidden()->text(), QString("Command1"));
 }
 
 void tst_Form1::cursorFile_data()

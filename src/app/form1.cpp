@@ -33,6 +33,24 @@ QAccessibleInterface *hiddenButtonAccessible(const QString &, QObject *object)
     return nullptr;
 }
 
+// A button picture and its copy drawn at twice the size. Both count as
+// pictures of one pixel per pixel, so that Qt chooses between them by size:
+// the smaller one where the screen has a pixel for each pixel of the layout,
+// the larger one, shrunk to fit, on any denser screen. A picture shrunk stays
+// sharper than one stretched.
+QIcon pictureForAnyDensity(const QString &fileName)
+{
+    QString largeName = fileName;
+    largeName.insert(largeName.lastIndexOf(u'.'), QLatin1StringView("@2x"));
+    QPixmap large(largeName);
+    large.setDevicePixelRatio(1);
+    // Not QIcon(fileName): that would add the larger picture once more, as
+    // one of two pixels per pixel, when the program starts on a dense screen.
+    QIcon icon(QPixmap{fileName});
+    icon.addPixmap(large);
+    return icon;
+}
+
 } // namespace
 
 Form1::Form1(QWidget *parent) : Form(parent), CommonDialog1(this)
@@ -40,8 +58,12 @@ Form1::Form1(QWidget *parent) : Form(parent), CommonDialog1(this)
     // Before the controls exist: a running screen reader asks for them at once.
     QAccessible::installFactory(hiddenButtonAccessible);
     setupUi(this);
+    Check1->setIcon(pictureForAnyDensity(QStringLiteral(":/pictures/add.jpg")));
+    Check2->setIcon(pictureForAnyDensity(QStringLiteral(":/pictures/join.jpg")));
     // Qt's icon reader would take the 24-bit icon as opaque and ignore its mask.
-    setWindowIcon(QIcon(LoadPicture(QStringLiteral(":/pictures/quillmere.ico")).pixmap()));
+    QIcon icon(LoadPicture(QStringLiteral(":/pictures/quillmere.ico")).pixmap());
+    icon.addFile(QStringLiteral(":/pictures/quillmere-64.png"));
+    setWindowIcon(icon);
     // No maximize command; the frame can still be dragged to any size.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);

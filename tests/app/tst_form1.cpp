@@ -70,6 +70,8 @@ private slots:
     void layout_data();
     void layout();
     void windowProperties();
+    void picturesForEveryDensity_data();
+    void picturesForEveryDensity();
     void loadCentresAndTitles();
     void focusRestsOnTheHiddenButton();
     void tabOrder();
@@ -124,6 +126,10 @@ void tst_Form1::windowProperties()
     QVERIFY(!f.form.windowIcon().isNull());
     const QImage icon = f.form.windowIcon().pixmap(32, 32).toImage();
     QCOMPARE(qAlpha(icon.pixel(0, 0)), 0); // the mask is honoured
+    // The same drawing at twice the size, for title bars of denser screens.
+    QCOMPARE(f.form.windowIcon().availableSizes(), (QList<QSize>{QSize(32, 32), QSize(64, 64)}));
+    QCOMPARE(f.form.windowIcon().pixmap(64, 64).toImage().convertToFormat(QImage::Format_ARGB32),
+             QImage(":/pictures/quillmere-64.png").convertToFormat(QImage::Format_ARGB32));
 
     QCOMPARE(f.list()->ListCount(), 0);
     QCOMPARE(f.list()->toolTip(), QString("Double click list item to remove it."));
@@ -140,6 +146,44 @@ void tst_Form1::windowProperties()
     QCOMPARE(f.add()->iconSize(), QSize(102, 66));
     QCOMPARE(f.join()->iconSize(), QSize(109, 60));
     QCOMPARE(f.hidden()->text(), QString("Command1"));
+}
+
+void tst_Form1::picturesForEveryDensity_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<qreal>("ratio");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QSize>("pixels");
+    QTest::addRow("Add, 1") << "Check1" << 1.0 << "add.jpg" << QSize(102, 66);
+    QTest::addRow("Add, 1.25") << "Check1" << 1.25 << "add@2x.jpg" << QSize(128, 83);
+    QTest::addRow("Add, 1.5") << "Check1" << 1.5 << "add@2x.jpg" << QSize(153, 99);
+    QTest::addRow("Add, 2") << "Check1" << 2.0 << "add@2x.jpg" << QSize(204, 132);
+    QTest::addRow("Add, 3") << "Check1" << 3.0 << "add@2x.jpg" << QSize(204, 132); // the painter stretches it
+    QTest::addRow("Join, 1") << "Check2" << 1.0 << "join.jpg" << QSize(109, 60);
+    QTest::addRow("Join, 1.5") << "Check2" << 1.5 << "join@2x.jpg" << QSize(163, 90);
+    QTest::addRow("Join, 2") << "Check2" << 2.0 << "join@2x.jpg" << QSize(218, 120);
+}
+
+// On a screen of any density the button shows its picture drawn at the
+// nearest size at or above it, shrunk to fit, never a smaller one stretched.
+void tst_Form1::picturesForEveryDensity()
+{
+    QFETCH(QString, button);
+    QFETCH(qreal, ratio);
+    QFETCH(QString, source);
+    QFETCH(QSize, pixels);
+    Fixture f;
+    auto *box = f.form.findChild<GraphicalCheckBox *>(button);
+    const QPixmap shown = box->icon().pixmap(box->iconSize(), ratio);
+    QCOMPARE(shown.size(), pixels);
+
+    QImage drawn(":/pictures/" + source);
+    QVERIFY(!drawn.isNull());
+    drawn.setDevicePixelRatio(1);
+    QImage image = shown.toImage();
+    image.setDevicePixelRatio(1);
+    QCOMPARE(image.convertToFormat(QImage::Format_RGB32),
+             drawn.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(QImage::Format_RGB32));
 }
 
 void tst_Form1::loadCentresAndTitles()

@@ -149,6 +149,8 @@ private slots:
     void jpegStructure();
     void jpegContent_data();
     void jpegContent();
+    void largerPicturesAreTheSameDrawing_data();
+    void largerPicturesAreTheSameDrawing();
     void iconFileHeaders_data();
     void iconFileHeaders();
     void windowIconFile();
@@ -169,6 +171,8 @@ void tst_Pictures::jpegStructure_data()
     QTest::addColumn<int>("height");
     QTest::addRow("add") << QStringLiteral("add.jpg") << 102 << 66;
     QTest::addRow("join") << QStringLiteral("join.jpg") << 109 << 60;
+    QTest::addRow("add, twice the size") << QStringLiteral("add@2x.jpg") << 204 << 132;
+    QTest::addRow("join, twice the size") << QStringLiteral("join@2x.jpg") << 218 << 120;
 }
 
 void tst_Pictures::jpegStructure()
@@ -216,6 +220,10 @@ void tst_Pictures::jpegContent_data()
                          << QRect(0, 0, 42, 66);
     QTest::addRow("join") << QStringLiteral("join.jpg") << QSize(109, 60) << QRect(0, 0, 64, 60)
                           << QRect(66, 0, 43, 60);
+    QTest::addRow("add, twice the size") << QStringLiteral("add@2x.jpg") << QSize(204, 132)
+                                         << QRect(88, 0, 116, 132) << QRect(0, 0, 84, 132);
+    QTest::addRow("join, twice the size") << QStringLiteral("join@2x.jpg") << QSize(218, 120)
+                                          << QRect(0, 0, 128, 120) << QRect(132, 0, 86, 120);
 }
 
 void tst_Pictures::jpegContent()
@@ -243,6 +251,41 @@ void tst_Pictures::jpegContent()
     QVERIFY(countIn(image, letters, isDarkGrey) > 150);
     QCOMPARE(countIn(image, letters, isMauve), 0);
     QVERIFY(countIn(image, drawing, isMauve) > 300);
+}
+
+void tst_Pictures::largerPicturesAreTheSameDrawing_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addRow("add") << QStringLiteral("add");
+    QTest::addRow("join") << QStringLiteral("join");
+}
+
+// Shrunk to the size of the picture beside it, the larger picture matches it
+// but for the softer edges of its finer drawing and the JPEG's noise.
+void tst_Pictures::largerPicturesAreTheSameDrawing()
+{
+    QFETCH(QString, fileName);
+    const QImage small = QImage(picturePath(fileName + QStringLiteral(".jpg"))).convertToFormat(QImage::Format_RGB32);
+    const QImage large = QImage(picturePath(fileName + QStringLiteral("@2x.jpg"))).convertToFormat(QImage::Format_RGB32);
+    QVERIFY(!small.isNull() && !large.isNull());
+    QCOMPARE(large.size(), small.size() * 2);
+    const QImage shrunk = large.scaled(small.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+
+    qint64 difference = 0;
+    int far = 0;
+    for (int y = 0; y < small.height(); ++y) {
+        for (int x = 0; x < small.width(); ++x) {
+            const QRgb a = small.pixel(x, y);
+            const QRgb b = shrunk.pixel(x, y);
+            const int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                    std::abs(qBlue(a) - qBlue(b))});
+            difference += d;
+            far += d > 128 ? 1 : 0;
+        }
+    }
+    const qint64 pixels = qint64(small.width()) * small.height();
+    QVERIFY2(difference < pixels * 12, qPrintable(QString::number(double(difference) / pixels)));
+    QVERIFY2(far < pixels / 100, qPrintable(QString::number(far)));
 }
 
 void tst_Pictures::iconFileHeaders_data()

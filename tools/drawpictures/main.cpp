@@ -60,6 +60,11 @@ void drawAll(const QDir &out)
 {
     writeFile(out.filePath(QStringLiteral("add.jpg")), jpeg(Pictures::addPicture()));
     writeFile(out.filePath(QStringLiteral("join.jpg")), jpeg(Pictures::joinPicture()));
+    // Qt takes these on screens of twice the density, and shrinks them for
+    // densities in between. Pictures of one and a half times the size would
+    // blur the one-pixel outlines, and the Join picture has no such size.
+    writeFile(out.filePath(QStringLiteral("add@2x.jpg")), jpeg(Pictures::addPicture(2)));
+    writeFile(out.filePath(QStringLiteral("join@2x.jpg")), jpeg(Pictures::joinPicture(2)));
     writeFile(out.filePath(QStringLiteral("quillmere.ico")),
               IconFile::encode(Pictures::tapeDispenser(IconSize), IconFile::Kind::Icon, 24));
     for (int size : DesktopIconSizes) {
@@ -188,6 +193,10 @@ void writePreview(const QDir &out, const QDir &preview)
     write("preview-real.png",
           contactSheet(QList<QImage>{add, join, icon, cursor} + desktopIcons, 1, std::nullopt));
     write("preview-buttons-6x.png", contactSheet({add, join}, 6, std::nullopt));
+    write("preview-buttons-2x-3x.png",
+          contactSheet({readBack(out.filePath(QStringLiteral("add@2x.jpg"))),
+                        readBack(out.filePath(QStringLiteral("join@2x.jpg")))},
+                       3, std::nullopt));
     write("preview-icon-6x.png",
           contactSheet({icon, desktopIcons.at(0), desktopIcons.at(1)}, 6, std::nullopt));
     write("preview-cursor-12x.png", contactSheet({cursor}, 12, hotSpot));

@@ -107,26 +107,43 @@ void drawFunnel(QPainter &painter, QPoint origin)
     painter.restore();
 }
 
-} // namespace
-
-QImage addPicture()
+// A white picture of size pixels drawn at scale: the drawing keeps its
+// coordinates, and its one-pixel lines, laid on pixel centres, cover whole
+// pixels at any whole scale.
+QImage whitePicture(QSize size, int scale)
 {
-    QImage image(102, 66, QImage::Format_RGB32);
+    QImage image(size * scale, QImage::Format_RGB32);
     image.fill(Qt::white);
-    QPainter painter(&image);
-    drawOpenFolder(painter, QPoint(2, 16));
-    drawTwoLines(painter, QRect(42, 0, 58, 66), u"ADD", u"FILES");
+    image.setDevicePixelRatio(scale);
     return image;
 }
 
-QImage joinPicture()
+QImage withoutScale(QImage image)
 {
-    QImage image(109, 60, QImage::Format_RGB32);
-    image.fill(Qt::white);
+    image.setDevicePixelRatio(1);
+    return image;
+}
+
+} // namespace
+
+QImage addPicture(int scale)
+{
+    QImage image = whitePicture(QSize(102, 66), scale);
+    QPainter painter(&image);
+    drawOpenFolder(painter, QPoint(2, 16));
+    drawTwoLines(painter, QRect(42, 0, 58, 66), u"ADD", u"FILES");
+    painter.end();
+    return withoutScale(image);
+}
+
+QImage joinPicture(int scale)
+{
+    QImage image = whitePicture(QSize(109, 60), scale);
     QPainter painter(&image);
     drawTwoLines(painter, QRect(3, 0, 60, 60), u"JOIN", u"FILES");
     drawFunnel(painter, QPoint(66, 6));
-    return image;
+    painter.end();
+    return withoutScale(image);
 }
 
 namespace {

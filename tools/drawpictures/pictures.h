@@ -6,11 +6,13 @@
 // The program's own pictures, each drawn from scratch with QPainter.
 namespace Pictures {
 
-// The Add button's picture: an open folder and the words ADD FILES, 102 x 66.
-QImage addPicture();
+// The Add button's picture: an open folder and the words ADD FILES, 102 x 66
+// pixels, or scale times as many each way for screens of higher density.
+QImage addPicture(int scale = 1);
 
-// The Join button's picture: the words JOIN FILES and a funnel, 109 x 60.
-QImage joinPicture();
+// The Join button's picture: the words JOIN FILES and a funnel, 109 x 60
+// pixels, or scale times as many each way.
+QImage joinPicture(int scale = 1);
 
 // The window icon, a red tape dispenser with a roll of clear tape, on a
 // transparent square of side size.

@@ -13,7 +13,10 @@ x_session_begin()
         fi
     done
     if [ -z "${QUILLMERE_UNDER_X:-}" ]; then
-        QUILLMERE_UNDER_X=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$@"
+        # xvfb-run -a takes the first free display from where it starts
+        # looking; test runs side by side start at different places, so that
+        # they seldom reach for the same one at the same moment.
+        QUILLMERE_UNDER_X=1 exec xvfb-run -a -n $((100 + $$ % 800)) -s "-screen 0 1024x768x24" "$@"
     fi
     work=$(mktemp -d)
     pid=""

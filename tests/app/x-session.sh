@@ -2,7 +2,10 @@
 # xdotool. Sourced by those tests, not run on its own. The sourcing script
 # sets `program` and calls x_session_begin with its own "$0" "$@" first.
 
-# Re-runs the calling script under a fresh virtual X server, once; exits 77
+# The exit status of a run whose virtual X server could not be reached.
+LostDisplay=75
+
+# Re-runs the calling script under a fresh virtual X server; exits 77
 # (skipped) when the tools are missing.
 x_session_begin()
 {
@@ -15,9 +18,18 @@ x_session_begin()
     if [ -z "${QUILLMERE_UNDER_X:-}" ]; then
         # xvfb-run -a takes the first free display from where it starts
         # looking; test runs side by side start at different places, so that
-        # they seldom reach for the same one at the same moment.
-        QUILLMERE_UNDER_X=1 exec xvfb-run -a -n $((100 + $$ % 800)) -s "-screen 0 1024x768x24" "$@"
+        # they seldom reach for the same one at the same moment, and when they
+        # do, the run is repeated on another.
+        for attempt in 1 2 3; do
+            QUILLMERE_UNDER_X=1 xvfb-run -a -n $((100 + ($$ + 131 * attempt) % 800)) \
+                -s "-screen 0 1024x768x24" "$@"
+            status=$?
+            [ "$status" -ne "$LostDisplay" ] && exit "$status"
+            echo "the virtual X server could not be reached; again on another"
+        done
+        exit 1
     fi
+    xwininfo -root >/dev/null 2>&1 || exit "$LostDisplay"
     work=$(mktemp -d)
     pid=""
     trap 'x_session_end' EXIT
@@ -25,7 +37,9 @@ x_session_begin()
 
 x_session_end()
 {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    for process in $pid ${helper_pid:-}; do
+        kill "$process" 2>/dev/null
+    done
     rm -rf "$work"
 }
 
@@ -48,6 +62,7 @@ wait_for_window()
     for _ in $(seq 1 100); do
         [ -n "$(window_line "$1")" ] && return 0
         if [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null; then
+            xwininfo -root >/dev/null 2>&1 || exit "$LostDisplay"
             fail "the program ended while waiting for the window \"$1\""
         fi
         sleep 0.1
@@ -87,24 +102,17 @@ click_at()
     xdotool click 1
 }
 
-# Presses the left button at one point of the client area, moves in small
-# steps to another, as a hand would, and then lets go, or presses Escape
-# first when the last argument is "escape". A point given as "outside" is
-# on the screen, away from the window.
-drag()
+# Presses the left button at one point of the screen, moves in small steps
+# to another, as a hand would, and then lets go, or presses Escape first when
+# the fifth argument is "escape".
+drag_on_screen()
 {
-    from_x=$((left + $1)); from_y=$((top + $2))
-    if [ "$3" = outside ]; then
-        to_x=40; to_y=40
-    else
-        to_x=$((left + $3)); to_y=$((top + $4))
-    fi
-    xdotool mousemove "$from_x" "$from_y"
+    xdotool mousemove "$1" "$2"
     sleep 0.2
     xdotool mousedown 1
     sleep 0.2
     for step in 1 2 3 4 5 6 7 8; do
-        xdotool mousemove $((from_x + (to_x - from_x) * step / 8)) $((from_y + (to_y - from_y) * step / 8))
+        xdotool mousemove $(($1 + ($3 - $1) * step / 8)) $(($2 + ($4 - $2) * step / 8))
         sleep 0.1
     done
     sleep 0.3
@@ -114,6 +122,35 @@ drag()
     fi
     xdotool mouseup 1
     sleep 0.5
+}
+
+# The same between two points of the main window's client area; a point
+# given as "outside" is on the screen, away from the window.
+drag()
+{
+    if [ "$3" = outside ]; then
+        drag_on_screen $((left + $1)) $((top + $2)) 40 40 "${5:-}"
+    else
+        drag_on_screen $((left + $1)) $((top + $2)) $((left + $3)) $((top + $4)) "${5:-}"
+    fi
+}
+
+# Presses Join, saves the join as the given file in the save dialog, and
+# dismisses the message that tells where it went.
+join_as()
+{
+    click_at 472 112
+    wait_for_window "Save  As"
+    sleep 0.5
+    xdotool type --delay 10 "$1"
+    xdotool key Return
+    wait_for_no_window "Save  As"
+    for _ in $(seq 1 100); do
+        [ -s "$1" ] && break
+        sleep 0.1
+    done
+    sleep 0.5
+    xdotool key Return
 }
 
 # The processor time the program has used, in clock ticks.

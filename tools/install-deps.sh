@@ -17,6 +17,9 @@ packages="
     xauth
     x11-utils
     xdotool
+    dbus-daemon
+    libglib2.0-bin
+    at-spi2-core
     clang
     libclang-rt-14-dev
     python3

@@ -1,0 +1,84 @@
+#!/bin/sh
+# Asks the desktop's accessibility bus, as a screen reader does, what the
+# real program's window holds on a virtual X server: the Add and Join buttons
+# and the list by name, the list's tool tip as its description, and the
+# hidden button that holds the focus at start as a text saying where the
+# user is, never as "Command1".
+#   usage: screen-reader-under-x.sh PROGRAM
+# Exit status 77 (skipped) when no virtual X server, xdotool, D-Bus session
+# or accessibility bus is installed.
+set -u
+program=$(realpath "$1")
+launcher=/usr/libexec/at-spi-bus-launcher
+for tool in dbus-run-session gdbus "$launcher"; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "$tool missing: skipped"
+        exit 77
+    fi
+done
+if [ -z "${QUILLMERE_ON_BUS:-}" ]; then
+    QUILLMERE_ON_BUS=1 exec dbus-run-session -- "$0" "$@" 2>/dev/null
+fi
+. "$(dirname "$0")/x-session.sh"
+x_session_begin "$0" "$@"
+
+"$launcher" --launch-immediately >/dev/null 2>&1 &
+helper_pid=$!
+bus=""
+for _ in $(seq 1 100); do
+    bus=$(gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
+              --method org.a11y.Bus.GetAddress 2>/dev/null | sed -n "s/^('\(.*\)',)\$/\1/p")
+    [ -n "$bus" ] && break
+    sleep 0.1
+done
+[ -n "$bus" ] || fail "the accessibility bus did not start"
+
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+start_program
+
+call()
+{
+    gdbus call --address "$bus" --dest "$1" --object-path "$2" --method "$3" "$4" "$5" 2>/dev/null
+}
+
+# One line per object, "role|name|description", down to the window's controls.
+describe()
+{
+    role=$(call "$1" "$2" org.a11y.atspi.Accessible.GetRoleName "" "" | sed -n "s/^('\(.*\)',)\$/\1/p")
+    name=$(call "$1" "$2" org.freedesktop.DBus.Properties.Get org.a11y.atspi.Accessible Name \
+               | sed -n "s/^(<'\(.*\)'>,)\$/\1/p")
+    description=$(call "$1" "$2" org.freedesktop.DBus.Properties.Get org.a11y.atspi.Accessible Description \
+                      | sed -n "s/^(<'\(.*\)'>,)\$/\1/p")
+    echo "$role|$name|$description"
+    [ "$3" -ge 2 ] && return
+    for child in $(call "$1" "$2" org.a11y.atspi.Accessible.GetChildren "" "" \
+                       | grep -o "'/org/a11y/atspi/accessible/[^']*'" | tr -d "'"); do
+        describe "$1" "$child" $(($3 + 1))
+    done
+}
+
+tree=""
+for _ in $(seq 1 50); do
+    applications=$(call org.a11y.atspi.Registry /org/a11y/atspi/accessible/root \
+                       org.a11y.atspi.Accessible.GetChildren "" "" | grep -o "':[0-9.]*'" | tr -d "'")
+    for application in $applications; do
+        tree="$tree$(describe "$application" /org/a11y/atspi/accessible/root 0)
+"
+    done
+    echo "$tree" | grep -q '^list|' && break
+    tree=""
+    sleep 0.1
+done
+echo "$tree"
+
+for expected in \
+    "push button|Add files|" \
+    "push button|Join files|" \
+    "list|Files to join|Double click list item to remove it." \
+    "label|Start of the Quillmere window|Tab moves to the list of files, then to the Add and Join buttons."
+do
+    echo "$tree" | grep -qxF "$expected" || fail "a screen reader is not told: $expected"
+done
+echo "$tree" | grep -q "Command1" && fail "a screen reader is told of \"Command1\""
+echo "a screen reader is told the names of the controls"
+exit 0

@@ -28,7 +28,8 @@ namespace {
 QAccessibleInterface *hiddenButtonAccessible(const QString &, QObject *object)
 {
     auto *button = qobject_cast<QPushButton *>(object);
-    if (button && button->objectName() == QLatin1StringView("Command1") && qobject_cast<Form1 *>(button->parentWidget()))
+    if (button && button->objectName() == QLatin1StringView("Command1")
+        && qobject_cast<Form1 *>(button->parentWidget()))
         return new QAccessibleWidget(button, QAccessible::StaticText);
     return nullptr;
 }

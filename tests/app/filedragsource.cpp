@@ -28,7 +28,8 @@ protected:
         auto *data = new QMimeData;
         data->setUrls(m_files);
         drag->setMimeData(data);
-        const Qt::DropAction done = drag->exec(m_offered, m_offered & Qt::CopyAction ? Qt::CopyAction : Qt::MoveAction);
+        const Qt::DropAction proposed = m_offered & Qt::CopyAction ? Qt::CopyAction : Qt::MoveAction;
+        const Qt::DropAction done = drag->exec(m_offered, proposed);
         const char *name = done == Qt::CopyAction ? "copy"
                 : done == Qt::MoveAction          ? "move"
                 : done == Qt::LinkAction          ? "link"

@@ -265,8 +265,10 @@ void tst_Pictures::largerPicturesAreTheSameDrawing_data()
 void tst_Pictures::largerPicturesAreTheSameDrawing()
 {
     QFETCH(QString, fileName);
-    const QImage small = QImage(picturePath(fileName + QStringLiteral(".jpg"))).convertToFormat(QImage::Format_RGB32);
-    const QImage large = QImage(picturePath(fileName + QStringLiteral("@2x.jpg"))).convertToFormat(QImage::Format_RGB32);
+    const QImage small =
+            QImage(picturePath(fileName + QStringLiteral(".jpg"))).convertToFormat(QImage::Format_RGB32);
+    const QImage large =
+            QImage(picturePath(fileName + QStringLiteral("@2x.jpg"))).convertToFormat(QImage::Format_RGB32);
     QVERIFY(!small.isNull() && !large.isNull());
     QCOMPARE(large.size(), small.size() * 2);
     const QImage shrunk = large.scaled(small.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

@@ -1,5 +1,6 @@
 #include "ctranslucentform.h"
 #include "form.h"
+#include "forwardingwindowsystem.h"
 #include "recordingwindowsystem.h"
 #include "runtimeerror.h"
 
@@ -72,37 +73,15 @@ void perform(std::unique_ptr<CTranslucentForm> &form, const QString &step)
 
 // The emulation, on a platform that says it has layered windows even where
 // no one will see them, so that the class reaches the functions.
-class TranslucentPlatform final : public WindowSystem
+class TranslucentPlatform final : public ForwardingWindowSystem
 {
 public:
-    int GetSystemMetrics(int i) override { return m_native.GetSystemMetrics(i); }
-    int DrawTextA(winapi::HDC d, const char *s, int n, RECT *r, std::uint32_t f) override { return m_native.DrawTextA(d, s, n, r, f); }
-    LRESULT SendMessageA(winapi::HWND h, std::uint32_t m, WPARAM w, LPARAM l) override { return m_native.SendMessageA(h, m, w, l); }
-    BOOL SetWindowPos(winapi::HWND h, winapi::HWND a, int x, int y, int cx, int cy, std::uint32_t f) override
-    {
-        return m_native.SetWindowPos(h, a, x, y, cx, cy, f);
-    }
-    BOOL ReleaseCapture() override { return m_native.ReleaseCapture(); }
-    std::int32_t GetWindowLongA(winapi::HWND h, int i) override { return m_native.GetWindowLongA(h, i); }
-    std::int32_t SetWindowLongA(winapi::HWND h, int i, std::int32_t v) override { return m_native.SetWindowLongA(h, i, v); }
-    BOOL SetLayeredWindowAttributes(winapi::HWND h, COLORREF k, std::uint8_t a, std::uint32_t f) override
-    {
-        return m_native.SetLayeredWindowAttributes(h, k, a, f);
-    }
-    COLORREF GetSysColor(int i) override { return m_native.GetSysColor(i); }
     BOOL GetVersionExA(OSVERSIONINFO *v) override
     {
-        const BOOL answered = m_native.GetVersionExA(v);
+        const BOOL answered = ForwardingWindowSystem::GetVersionExA(v);
         v->dwMajorVersion = 5;
         return answered;
     }
-    std::intptr_t ShellExecuteA(winapi::HWND h, const char *o, const char *f, const char *p, const char *d, int s) override
-    {
-        return m_native.ShellExecuteA(h, o, f, p, d, s);
-    }
-
-private:
-    WindowSystem &m_native = WindowSystem::native();
 };
 
 bool layered(winapi::HWND h)

@@ -72,8 +72,8 @@ void perform(std::unique_ptr<CTranslucentForm> &form, const QString &step)
         QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
 }
 
-// The emulation, on a platform that says it has layered windows even where
-// no one will see them, so that the class reaches the functions.
+// The native window system, saying it has layered windows even where no one
+// will see them (offscreen), so that the class reaches the functions.
 class TranslucentPlatform final : public ForwardingWindowSystem
 {
 public:

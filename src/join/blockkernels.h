@@ -49,6 +49,9 @@ struct BlockKernels
 /// Plain C++ without vector instructions.
 const BlockKernels &portableBlockKernels();
 
+/// What every processor of this architecture runs: SSE2 on x86-64, elsewhere the portable code.
+const BlockKernels &baselineBlockKernels();
+
 /// The fastest that this processor runs, chosen at the first call.
 const BlockKernels &fastestBlockKernels();
 

@@ -60,6 +60,11 @@ const BlockKernels &portableBlockKernels()
 }
 
 #ifndef QUILLMERE_BLOCKKERNELS_X86_64
+const BlockKernels &baselineBlockKernels()
+{
+    return Portable;
+}
+
 const BlockKernels &fastestBlockKernels()
 {
     return Portable;

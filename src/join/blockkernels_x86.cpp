@@ -83,15 +83,22 @@ ProcessorFeatures processorFeatures()
 #endif
 }
 
+constexpr auto planBlocksSse2 = planBlocks<classify, runningParityByShifts>;
+
 BlockKernels fastest()
 {
     const ProcessorFeatures features = processorFeatures();
-    return {findDelimiter,
-            features.wideCompares ? planBlocksAvx2 : planBlocks<classify, runningParityByShifts>,
+    return {findDelimiter, features.wideCompares ? planBlocksAvx2 : planBlocksSse2,
             features.byteShuffles ? writeBlocksSsse3 : portableBlockKernels().writeBlocks};
 }
 
 } // namespace
+
+const BlockKernels &baselineBlockKernels()
+{
+    static const BlockKernels kernels{findDelimiter, planBlocksSse2, portableBlockKernels().writeBlocks};
+    return kernels;
+}
 
 const BlockKernels &fastestBlockKernels()
 {

@@ -62,7 +62,9 @@ void ItemSink::linesWritten(std::size_t)
 
 ItemReader::ItemReader(ItemSink &sink, Machine machine)
     : m_sink(sink)
-    , m_kernels(machine == Machine::Portable ? &portableBlockKernels() : &fastestBlockKernels())
+    , m_kernels(machine == Machine::Portable   ? &portableBlockKernels()
+                : machine == Machine::Baseline ? &baselineBlockKernels()
+                                               : &fastestBlockKernels())
 {
 }
 

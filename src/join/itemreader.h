@@ -74,12 +74,12 @@ class ItemReader
 {
 public:
     /**
-     * Which code the inner loops run: the fastest that the processor runs (16- and 32-byte
-     * compares and byte shuffles where it has them), or plain C++ without vector instructions,
-     * which every processor runs and which tests choose so that it is checked on machines that
-     * never need it.
+     * Which code the inner loops run: the fastest that the processor runs (32-byte compares and
+     * byte shuffles where it has them); what every processor of its architecture runs (16-byte
+     * compares on x86-64); or plain C++ without vector instructions, which every processor runs.
+     * Tests choose each, so that all are checked on machines that never need them.
      */
-    enum class Machine : std::uint8_t { Fastest, Portable };
+    enum class Machine : std::uint8_t { Fastest, Baseline, Portable };
 
     explicit ItemReader(ItemSink &sink, Machine machine = Machine::Fastest);
 

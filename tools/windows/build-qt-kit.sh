@@ -105,6 +105,8 @@ cmake --install "$build_dir" >"$work/install.log"
 kit_dir=$install_root/$kit
 cp "$here/toolchain-mingw64.cmake" "$kit_dir/toolchain-mingw64.cmake"
 cp -R "$source_dir/LICENSES" "$kit_dir/LICENSES"
+# qmake and qtpaths find the host's Qt tools in /usr, wherever the kit lies.
+sed -i 's|^HostPrefix=.*|HostPrefix=/usr|' "$kit_dir/bin/target_qt.conf"
 sed -i 's|^set(__qt_initially_configured_toolchain_file .*|set(__qt_initially_configured_toolchain_file "${CMAKE_CURRENT_LIST_DIR}/../../../toolchain-mingw64.cmake")|' \
     "$kit_dir/lib/cmake/Qt6/qt.toolchain.cmake"
 grep -rIl -e "$kit_dir" -e "$source_dir" -e "$build_dir" -e "$here" "$kit_dir" | while IFS= read -r file; do

@@ -1,6 +1,11 @@
 #!/bin/sh
 # Installs what building, running and testing Quillmere needs on Debian 12,
 # and nothing when it is all there already. Uses sudo when not run as root.
+#
+# install-deps.sh windows: what the Windows build needs besides (make windows,
+# make test-windows): the mingw-w64 compilers, the tools that build the Qt kit
+# for Windows from Debian's source, Wine to run the tests, and what drives the
+# program's window on a virtual X server.
 set -eu
 
 packages="
@@ -24,6 +29,26 @@ packages="
     libclang-rt-14-dev
     python3
 "
+
+windows_packages="
+    g++-mingw-w64-x86-64-posix
+    mingw-w64-tools
+    dpkg-dev
+    patch
+    perl
+    wine
+    wine64
+    xvfb
+    xauth
+    x11-utils
+    xdotool
+    imagemagick
+    zip
+    unzip
+"
+if [ "${1:-}" = windows ]; then
+    packages=$windows_packages
+fi
 
 missing=""
 for package in $packages; do

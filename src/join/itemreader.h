@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+struct BlockKernels;
+
 /**
  * Receives the data items that an ItemReader finds, in file order.
  *
@@ -20,6 +22,9 @@ class ItemSink
 public:
     /** The most that the reader asks lineSpace() for at once. */
     static constexpr std::size_t kMaxLineSpace = 8192;
+
+    /** What closes every line of the joined output, and so every item: CR LF. */
+    static constexpr char LineEnd[2] = {'\r', '\n'};
 
     virtual ~ItemSink() = default;
 
@@ -69,11 +74,12 @@ class ItemReader
 {
 public:
     /**
-     * Which code the block-wise path runs: the fastest that the processor runs (32-byte compares
-     * and byte shuffles where it has them), or the portable code that every processor runs, which
-     * tests choose so that it is checked on machines that never need it.
+     * Which code the inner loops run: the fastest that the processor runs (32-byte compares and
+     * byte shuffles where it has them); what every processor of its architecture runs (16-byte
+     * compares on x86-64); or plain C++ without vector instructions, which every processor runs.
+     * Tests choose each, so that all are checked on machines that never need them.
      */
-    enum class Machine : std::uint8_t { Fastest, Portable };
+    enum class Machine : std::uint8_t { Fastest, Baseline, Portable };
 
     explicit ItemReader(ItemSink &sink, Machine machine = Machine::Fastest);
 
@@ -113,7 +119,7 @@ private:
     void releaseBlanks();
 
     ItemSink &m_sink;
-    Machine m_machine;
+    const BlockKernels *m_kernels;
     State m_state = State::BeforeItem;
     bool m_sinkTakesLines = true; ///< until lineSpace() says otherwise
     const char *m_generalUntil = nullptr; ///< in the chunk being fed, the block-wise path waits until here

@@ -8,7 +8,7 @@
 #include <system_error>
 
 namespace {
-constexpr char kLineEnd[] = {'\r', '\n'};
+constexpr const auto &kLineEnd = ItemSink::LineEnd;
 }
 
 LineWriter::LineWriter(QIODevice &device, qsizetype bufferSize)

@@ -51,6 +51,11 @@ Run finish(QProcess &process)
     run.crashed = process.exitStatus() == QProcess::CrashExit;
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
+#ifdef Q_OS_WIN
+    // Standard output and error are text streams, which end each line in CR LF on Windows.
+    run.out.replace("\r\n", "\n");
+    run.err.replace("\r\n", "\n");
+#endif
     return run;
 }
 

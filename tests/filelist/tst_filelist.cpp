@@ -210,7 +210,7 @@ void tst_FileList::hundredThousandEntriesInOneBatch()
     CommonDialog dialog(&window);
     QStringList chosen;
     for (int i = 0; i < 100000; ++i)
-        chosen << QStringLiteral("/home/user/exports/2024/batch-%1/part-%2.csv").arg(i / 1000).arg(i);
+        chosen << QDir::rootPath() + QStringLiteral("home/user/exports/2024/batch-%1/part-%2.csv").arg(i / 1000).arg(i);
     dialogs.answers << chosen;
 
     // Measured with the real window system, in the list's own font.

@@ -76,11 +76,14 @@ private:
     QByteArray m_room;
 };
 
-const ItemReader::Machine kMachines[] = {ItemReader::Machine::Fastest, ItemReader::Machine::Portable};
+const ItemReader::Machine kMachines[] = {ItemReader::Machine::Fastest, ItemReader::Machine::Baseline,
+                                         ItemReader::Machine::Portable};
 
 QByteArray machineName(ItemReader::Machine machine)
 {
-    return machine == ItemReader::Machine::Fastest ? "fastest" : "portable";
+    return machine == ItemReader::Machine::Fastest    ? "fastest"
+           : machine == ItemReader::Machine::Baseline ? "baseline"
+                                                      : "portable";
 }
 
 QByteArray joined(const QList<QByteArray> &items)

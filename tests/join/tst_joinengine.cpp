@@ -135,6 +135,9 @@ void tst_JoinEngine::outputIsAnInput()
 
 void tst_JoinEngine::outputReachedThroughALink()
 {
+#ifdef Q_OS_WIN
+    QSKIP("QFile::link makes a shortcut on Windows, which no program follows when it writes.");
+#endif
     const QStringList paths = inputs({"a", "b"});
     QVERIFY(QFile::link(paths[1], path("link.txt")));
     QCOMPARE(joinFiles(paths, path("link.txt")).status, JoinResult::Status::Success);
@@ -172,11 +175,17 @@ void tst_JoinEngine::failure()
 
     if (input == "locked.csv" && runningAsRoot())
         QSKIP("root reads a file whatever its permissions");
+#ifdef Q_OS_WIN
+    if (input == "locked.csv")
+        QSKIP("Windows has no permission bits that keep a file's owner from reading it.");
+#endif
     writeFile(path("out.txt"), kOldOutput);
     const QStringList paths = inputs({"a,b\n", "c\n"});
     QVERIFY(QDir(m_dir->path()).mkdir("folder"));
     writeFile(path("locked.csv"), "x");
+#ifndef Q_OS_WIN
     QVERIFY(QFile::setPermissions(path("locked.csv"), {}));
+#endif
 
     const QStringList before = files();
     const JoinResult result = joinFiles({paths[0], path(input), paths[1]}, path(output));
@@ -252,6 +261,9 @@ void tst_JoinEngine::readOnlyFolder()
 {
     if (runningAsRoot())
         QSKIP("root creates files in any folder");
+#ifdef Q_OS_WIN
+    QSKIP("A read-only folder on Windows still takes new files.");
+#endif
     const QStringList paths = inputs({"a"});
     writeFile(path("out.txt"), kOldOutput);
     const QFileDevice::Permissions folder = QFile::permissions(m_dir->path());

@@ -517,12 +517,15 @@ void tst_Pictures::windowsResources()
     const QByteArray script = contents(appDir + QStringLiteral("quillmere.rc"));
     QVERIFY(script.contains("IDI_ICON1 ICON \"pictures/quillmere.ico\""));
     QVERIFY(script.contains("1 24 \"quillmere.manifest\""));
-    QVERIFY(script.contains("FILEVERSION     1,0,0,0"));
+    QVERIFY(script.contains("#define PROGRAM_FILE \"quillmere.exe\""));
+    QVERIFY(script.contains("#include \"versioninfo.rc\""));
+    const QByteArray version = contents(appDir + QStringLiteral("versioninfo.rc"));
+    QVERIFY(version.contains("FILEVERSION     1,0,0,0"));
     for (const char *value : {"\"ProductName\",      \"Quillmere\"",
                               "\"FileVersion\",      \"1.00\"",
                               "\"ProductVersion\",   \"1.00\"",
-                              "\"OriginalFilename\", \"quillmere.exe\""}) {
-        QVERIFY2(script.contains(value), value);
+                              "\"OriginalFilename\", PROGRAM_FILE"}) {
+        QVERIFY2(version.contains(value), value);
     }
     QVERIFY(QFile::exists(appDir + QStringLiteral("pictures/quillmere.ico")));
 

@@ -35,6 +35,12 @@ static QString native(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
+// A path from the root, as the dialog gives them: on Windows with the drive.
+static QString rooted(const QString &path)
+{
+    return QDir::rootPath() + path;
+}
+
 void tst_CommonDialog::selectionString_data()
 {
     QTest::addColumn<QStringList>("paths");
@@ -42,16 +48,16 @@ void tst_CommonDialog::selectionString_data()
 
     const QChar nul(0);
     QTest::addRow("none") << QStringList() << QString();
-    QTest::addRow("one file") << QStringList{"/data/a.csv"} << native("/data/a.csv");
-    QTest::addRow("three in one folder") << QStringList{"/data/a.csv", "/data/b.csv", "/data/c.csv"}
-                                         << native("/data") + nul + "a.csv" + nul + "b.csv" + nul + "c.csv";
-    QTest::addRow("dialog order kept") << QStringList{"/data/z", "/data/a"} << native("/data") + nul + "z" + nul + "a";
-    QTest::addRow("root folder ends in a separator") << QStringList{"/a", "/b"}
-                                                     << native("/") + nul + "a" + nul + "b";
-    QTest::addRow("names reaching into a subfolder") << QStringList{"/data/a", "/data/sub/b"}
-                                                      << native("/data") + nul + "a" + nul + native("sub/b");
-    QTest::addRow("sibling folders") << QStringList{"/data/x/a", "/data/y/b"}
-                                     << native("/data") + nul + native("x/a") + nul + native("y/b");
+    QTest::addRow("one file") << QStringList{rooted("data/a.csv")} << native(rooted("data/a.csv"));
+    QTest::addRow("three in one folder") << QStringList{rooted("data/a.csv"), rooted("data/b.csv"), rooted("data/c.csv")}
+                                         << native(rooted("data")) + nul + "a.csv" + nul + "b.csv" + nul + "c.csv";
+    QTest::addRow("dialog order kept") << QStringList{rooted("data/z"), rooted("data/a")} << native(rooted("data")) + nul + "z" + nul + "a";
+    QTest::addRow("root folder ends in a separator") << QStringList{rooted("a"), rooted("b")}
+                                                     << native(QDir::rootPath()) + nul + "a" + nul + "b";
+    QTest::addRow("names reaching into a subfolder") << QStringList{rooted("data/a"), rooted("data/sub/b")}
+                                                      << native(rooted("data")) + nul + "a" + nul + native("sub/b");
+    QTest::addRow("sibling folders") << QStringList{rooted("data/x/a"), rooted("data/y/b")}
+                                     << native(rooted("data")) + nul + native("x/a") + nul + native("y/b");
 }
 
 void tst_CommonDialog::selectionString()
@@ -87,7 +93,7 @@ void tst_CommonDialog::showOpenAsksWithTheProperties()
 {
     FakeFileDialogs dialogs;
     FileDialogs::Override use(dialogs);
-    dialogs.answers << QStringList{"/data/a.csv", "/data/b.csv"};
+    dialogs.answers << QStringList{rooted("data/a.csv"), rooted("data/b.csv")};
 
     CommonDialog dialog;
     dialog.setFlags(0x280201);
@@ -101,7 +107,7 @@ void tst_CommonDialog::showOpenAsksWithTheProperties()
     QCOMPARE(request.title, QString("Pick"));
     QVERIFY(request.multipleSelection);
     QCOMPARE(request.nameFilters, QStringList{"All Files (*.*) (*)"});
-    QCOMPARE(dialog.FileName(), native("/data") + QChar(0) + "a.csv" + QChar(0) + "b.csv");
+    QCOMPARE(dialog.FileName(), native(rooted("data")) + QChar(0) + "a.csv" + QChar(0) + "b.csv");
 }
 
 void tst_CommonDialog::cancelKeepsFileName()
@@ -122,14 +128,14 @@ void tst_CommonDialog::secondDialogOpensInTheLastFolder()
 {
     FakeFileDialogs dialogs;
     FileDialogs::Override use(dialogs);
-    dialogs.answers << QStringList{"/data/in/a.csv"} << QStringList();
+    dialogs.answers << QStringList{rooted("data/in/a.csv")} << QStringList();
 
     CommonDialog dialog;
     dialog.ShowOpen();
     dialog.setFileName(QString());
     dialog.ShowSave();
     QCOMPARE(dialogs.requests.at(0).folder, QDir::homePath());
-    QCOMPARE(dialogs.requests.at(1).folder, QString("/data/in"));
+    QCOMPARE(dialogs.requests.at(1).folder, rooted("data/in"));
     QCOMPARE(dialogs.requests.at(1).title, QString("Save As"));
 }
 
@@ -176,7 +182,7 @@ void tst_CommonDialog::maxFileSizeLimitsTheSelection()
     FileDialogs::Override use(dialogs);
     QStringList paths;
     for (int i = 0; i < files; ++i)
-        paths << QString("/data/file-%1.csv").arg(i);
+        paths << rooted("data/file-%1.csv").arg(i);
     dialogs.answers << paths;
 
     CommonDialog dialog;

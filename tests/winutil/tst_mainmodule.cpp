@@ -23,7 +23,12 @@ void tst_MainModule::fileExists_data()
     QTest::addRow("existing file") << "HAND-M.CUR" << int(Main::True);
     QTest::addRow("existing empty file") << "empty.txt" << int(Main::True);
     QTest::addRow("missing file") << "missing.CUR" << int(Main::False);
+    // Windows finds a name whatever its letter case.
+#ifdef Q_OS_WIN
+    QTest::addRow("other letter case") << "hand-m.cur" << int(Main::True);
+#else
     QTest::addRow("other letter case") << "hand-m.cur" << int(Main::False);
+#endif
     QTest::addRow("file in a missing folder") << "nowhere/HAND-M.CUR" << int(Main::False);
     QTest::addRow("folder") << "folder" << int(Main::True);
     QTest::addRow("through a file as folder") << "HAND-M.CUR/x" << int(Main::False);

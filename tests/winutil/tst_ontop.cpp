@@ -1,4 +1,5 @@
 #include "form.h"
+#include "nativewindows.h"
 #include "ontop.h"
 #include "recordingwindowsystem.h"
 
@@ -79,9 +80,8 @@ void tst_OnTop::realWindow_data()
 
 void tst_OnTop::realWindow()
 {
-#ifdef Q_OS_WIN
-    QSKIP("Looks at the Qt emulation of the placement.");
-#endif
+    if (!NativeWindows::available())
+        QSKIP("Needs the window system's own windows.");
     QFETCH(bool, shown);
     QFETCH(int, times);
 
@@ -102,15 +102,20 @@ void tst_OnTop::realWindow()
     for (int i = 0; i < times; ++i)
         OnTop::SetOnTop(window);
 
-    QVERIFY(window.windowFlags() & Qt::WindowStaysOnTopHint);
     QVERIFY(WindowSystem::native().GetWindowLongA(window.hWnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+#ifndef Q_OS_WIN
+    // The emulation keeps it where Qt keeps it when it makes the native window anew.
+    QVERIFY(window.windowFlags() & Qt::WindowStaysOnTopHint);
+#endif
     QCOMPARE(window.isVisible(), shown);
     QCOMPARE(window.geometry(), geometry);
     if (!shown)
         return;
     // The native window is the same one, so it never blinked out.
     QCOMPARE(window.windowHandle(), native);
+#ifndef Q_OS_WIN
     QVERIFY(window.windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+#endif
     QTRY_VERIFY(window.isActiveWindow());
     QTest::qWait(50);
     QCOMPARE(window.geometry(), geometry);
@@ -118,8 +123,8 @@ void tst_OnTop::realWindow()
 
 void tst_OnTop::aboveAnOverlappingWindow()
 {
-    if (QGuiApplication::platformName() != u"xcb")
-        QSKIP("Needs an X server to see which window is drawn on top.");
+    if (QGuiApplication::platformName() != u"xcb" && QGuiApplication::platformName() != u"windows")
+        QSKIP("Needs a screen to see which window is drawn on top.");
     Form below;
     fill(below, Qt::blue, QRect(100, 100, 200, 150));
     Form above;

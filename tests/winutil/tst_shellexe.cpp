@@ -77,7 +77,9 @@ void tst_ShellExe::call()
 
     RecordingWindowSystem platform;
     const WindowSystem::Override use(platform);
-    FixedProgramFolder folder(QStringLiteral("/opt/quillmere"));
+    // The folder in the system's own form, on Windows with the drive and backslashes.
+    const QString programFolder = QDir::toNativeSeparators(QDir::rootPath() + QStringLiteral("opt/quillmere"));
+    FixedProgramFolder folder(programFolder);
     const ProgramFolder::Override useFolder(folder);
     QTemporaryDir elsewhere;
     const CurrentDirectory current(elsewhere.path());
@@ -85,8 +87,8 @@ void tst_ShellExe::call()
 
     ShellExe::ShellOpen(owner, target);
 
-    QCOMPARE(platform.calls,
-             QStringList{QStringLiteral("ShellExecuteA(65536, null, %1, null, \"/opt/quillmere\", 1)").arg(passed)});
+    QCOMPARE(platform.calls, QStringList{QStringLiteral("ShellExecuteA(65536, null, %1, null, \"%2\", 1)")
+                                             .arg(passed, programFolder)});
 }
 
 void tst_ShellExe::answerIsAlwaysEmpty_data()

@@ -1,8 +1,8 @@
 // Fuzz target for the item reader: the streaming reader, fed in chunks cut where the input says,
 // must give the very items that a plain reading of the same rules gives, and never read outside
 // the chunk it is given. It is run as a sink of items, which only the general path serves, and
-// as a sink of lines, as the join uses it, with the block-wise path's shuffles and with its
-// portable code.
+// as a sink of lines, as the join uses it, on each machine the reader offers: the fastest code,
+// the architecture's baseline, and the portable code.
 //
 // The first byte of the input chooses the cuts; the rest is the file.
 
@@ -197,7 +197,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (sink.found != expected)
         fail("items differ when the reader reads a second file");
 
-    for (const ItemReader::Machine machine : {ItemReader::Machine::Fastest, ItemReader::Machine::Portable}) {
+    for (const ItemReader::Machine machine :
+         {ItemReader::Machine::Fastest, ItemReader::Machine::Baseline, ItemReader::Machine::Portable}) {
         LineSink lineSink;
         ItemReader lineReader(lineSink, machine);
         feedInChunks(lineReader, file, data[0]);

@@ -3,9 +3,10 @@
 #include "seam.h"
 #include "winapi.h"
 
-/// The window-system functions behind the winapi:: calls. On Windows the
-/// real functions, each bound by name at its first call; elsewhere an
-/// emulation over Qt; in tests a recording fake.
+/// The window-system functions behind the winapi:: calls: the one list that a
+/// backend implements. On Windows the real functions, each bound by name at
+/// its first call (win32/); elsewhere an emulation over Qt (qt/); in tests a
+/// recording fake, or a ForwardingWindowSystem that changes one call.
 ///
 /// A function the running system lacks throws RuntimeError when it is called,
 /// never earlier.

@@ -43,11 +43,13 @@ JoinResult runJoin(Form &window, const QStringList &inputs, const QString &outpu
 {
     auto state = std::make_shared<JoinState>();
     std::unique_ptr<QThread> worker(QThread::create([state, inputs, output] {
-        state->result = joinFiles(inputs, output, [state](qint64 done, qint64 total) {
+        JoinControl control;
+        control.progress = [state](qint64 done, qint64 total) {
             state->done = done;
             state->total = total;
-            return !state->cancel;
-        });
+        };
+        control.cancel = &state->cancel;
+        state->result = joinFiles(inputs, output, control);
     }));
 
     QEventLoop loop;

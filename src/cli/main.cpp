@@ -7,6 +7,7 @@
 #include <QtCore/QDir>
 #include <QtCore/QFile>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 
@@ -38,10 +39,12 @@ and ends by that signal.
 )";
 
 volatile std::sig_atomic_t g_stopSignal = 0;
+std::atomic<bool> g_cancel{false};
 
 extern "C" void requestStop(int signal)
 {
     g_stopSignal = signal;
+    g_cancel.store(true);
 }
 
 void printLine(const QString &text)
@@ -121,7 +124,9 @@ int main(int argc, char *argv[])
 #ifdef SIGHUP
     std::signal(SIGHUP, requestStop);
 #endif
-    const JoinResult result = joinFiles(inputs, outputs.first(), [](qint64, qint64) { return g_stopSignal == 0; });
+    JoinControl control;
+    control.cancel = &g_cancel;
+    const JoinResult result = joinFiles(inputs, outputs.first(), control);
     switch (result.status) {
     case JoinResult::Status::Success:
         return Success;

@@ -4,6 +4,7 @@
 #include "form.h"
 #include "joinbutton.h"
 #include "listbox.h"
+#include "testfiles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,19 +22,6 @@
 #endif
 
 namespace {
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 // The window's parts with the dialogs and message boxes replaced; the files
 // are real ones in a temporary folder.

@@ -1,46 +1,34 @@
 #include "joinengine.h"
 #include "testfiles.h"
 
-#include <QtCore/QDeadlineTimer>
-#include <QtCore/QDir>
-#include <QtCore/QFile>
-#include <QtCore/QProcess>
-#include <QtCore/QTemporaryDir>
-#include <QtTest/QTest>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
 
 #ifdef Q_OS_UNIX
-#include <sys/resource.h>
-#include <sys/stat.h>
 #include <csignal>
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace {
 
-const QByteArray kOldOutput = "old output, must survive\r\n";
+const QByteArray OldOutput = "old output, must survive\r\n";
+const QByteArray Hint = "Try 'quillmere-join --help'.\n";
 
 struct Run
 {
     int exitCode = -1;
-    bool crashed = false;
+    bool crashed = false; ///< ended by a signal, whose number exitCode() then is
     QByteArray out;
     QByteArray err;
 };
-
-#ifdef Q_OS_LINUX
-bool signalPending(qint64 pid, int signal)
-{
-    const QList<QByteArray> lines = readFile(QStringLiteral("/proc/%1/status").arg(pid)).split('\n');
-    for (const QByteArray &line : lines) {
-        if (line.startsWith("SigPnd:") || line.startsWith("ShdPnd:")) {
-            if ((line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1) & 1) != 0)
-                return true;
-        }
-    }
-    return false;
-}
-#endif
 
 Run finish(QProcess &process)
 {
@@ -55,6 +43,17 @@ Run finish(QProcess &process)
     return run;
 }
 
+#ifdef Q_OS_UNIX
+// Opens the writing end of a pipe once the joiner reads it, without writing to it.
+int holdPipeOpen(const QString &pipe)
+{
+    int handle = -1;
+    for (QDeadlineTimer deadline(10000); handle < 0 && !deadline.hasExpired(); QTest::qWait(20))
+        handle = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);
+    return handle;
+}
+#endif
+
 } // namespace
 
 class tst_Cli : public QObject
@@ -66,16 +65,24 @@ private slots:
     void usage_data();
     void usage();
     void sameBytesAsTheEngine();
-    void listFromStandardInput();
+    void standardStreams_data();
+    void standardStreams();
+    void names_data();
+    void names();
     void failedJoin_data();
     void failedJoin();
-    void fullDisk();
-    void interrupted();
+    void fileSizeLimit();
+    void stopSignals_data();
+    void stopSignals();
+    void signalAroundTheReplacing_data();
+    void signalAroundTheReplacing();
+    void folderThatTakesNoNewFile();
     void nonAsciiPaths();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
     QStringList files() const;
+    void start(QProcess &process, const QStringList &arguments);
     Run run(const QStringList &arguments, const QByteArray &input = {});
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -95,11 +102,16 @@ QStringList tst_Cli::files() const
     return QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
+void tst_Cli::start(QProcess &process, const QStringList &arguments)
+{
+    process.setWorkingDirectory(m_dir->path());
+    process.start(QStringLiteral(QUILLMERE_JOIN_PATH), arguments);
+}
+
 Run tst_Cli::run(const QStringList &arguments, const QByteArray &input)
 {
     QProcess process;
-    process.setWorkingDirectory(m_dir->path());
-    process.start(QStringLiteral(QUILLMERE_JOIN_PATH), arguments);
+    start(process, arguments);
     process.write(input);
     process.closeWriteChannel();
     return finish(process);
@@ -112,17 +124,22 @@ void tst_Cli::usage_data()
     QTest::addColumn<QByteArray>("out"); // the beginning of standard output
     QTest::addColumn<QByteArray>("err");
 
-    const QByteArray hint = "Try 'quillmere-join --help'.\n";
     QTest::addRow("no arguments") << QStringList{} << 2 << QByteArray()
-                                  << "quillmere-join: no output file: give -o OUTPUT\n" + hint;
-    QTest::addRow("no inputs") << QStringList{"-o", "out.txt"} << 2 << QByteArray() << "quillmere-join: no input files\n" + hint;
+                                  << "quillmere-join: No output file: give -o OUTPUT.\n" + Hint;
+    QTest::addRow("no inputs") << QStringList{"-o", "out.txt"} << 2 << QByteArray() << "quillmere-join: No input files.\n" + Hint;
     QTest::addRow("two outputs") << QStringList{"-o", "out.txt", "--output=x.txt", "a.csv"} << 2 << QByteArray()
-                                 << "quillmere-join: more than one output file\n" + hint;
+                                 << "quillmere-join: More than one output file.\n" + Hint;
+    QTest::addRow("empty output name") << QStringList{"-o", "", "a.csv"} << 2 << QByteArray()
+                                       << "quillmere-join: The output file name is empty.\n" + Hint;
+    QTest::addRow("empty input name") << QStringList{"-o", "out.txt", "a.csv", ""} << 2 << QByteArray()
+                                      << "quillmere-join: A file name is empty.\n" + Hint;
+    QTest::addRow("standard input twice") << QStringList{"-o", "out.txt", "-", "--files-from", "-"} << 2 << QByteArray()
+                                          << "quillmere-join: The standard input cannot be both an input and a list.\n" + Hint;
     QTest::addRow("unknown option") << QStringList{"-x", "a.csv"} << 2 << QByteArray()
-                                    << "quillmere-join: Unknown option 'x'.\n" + hint;
+                                    << "quillmere-join: Unknown option 'x'.\n" + Hint;
     QTest::addRow("value missing") << QStringList{"a.csv", "-o"} << 2 << QByteArray()
-                                   << "quillmere-join: Missing value after '-o'.\n" + hint;
-    QTest::addRow("version") << QStringList{"--version"} << 0 << QByteArray("1.00\n") << QByteArray();
+                                   << "quillmere-join: Missing value after '-o'.\n" + Hint;
+    QTest::addRow("version") << QStringList{"--version"} << 0 << QByteArray("quillmere-join 1.00\n") << QByteArray();
     QTest::addRow("help") << QStringList{"-o", "out.txt", "--help"} << 0
                           << QByteArray("Usage: quillmere-join -o OUTPUT [--files-from LIST]... [INPUT]...\n") << QByteArray();
 }
@@ -142,17 +159,17 @@ void tst_Cli::usage()
 }
 
 // Positional inputs come first, then each list's paths in order; a list may end its lines in
-// CR LF or LF and hold empty lines.
+// CR LF or LF, hold empty lines and begin with a byte-order mark.
 void tst_Cli::sameBytesAsTheEngine()
 {
     writeFile(path("lf.txt"), "b.csv\n" + path("a.csv").toUtf8() + "\n");
-    writeFile(path("crlf.txt"), "\r\nc.csv\r\nb.csv");
-    writeFile(path("out.txt"), kOldOutput);
+    writeFile(path("crlf.txt"), "\xEF\xBB\xBF\r\nc.csv\r\nb.csv");
+    writeFile(path("out.txt"), OldOutput);
 
     const Run result = run({"c.csv", "--files-from", "lf.txt", "-o", "out.txt", "a.csv", "--files-from=crlf.txt"});
+    QCOMPARE(result.err, QByteArray());
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.out, QByteArray());
-    QCOMPARE(result.err, QByteArray());
 
     const QStringList order{"c.csv", "a.csv", "b.csv", "a.csv", "c.csv", "b.csv"};
     QStringList inputs;
@@ -163,11 +180,84 @@ void tst_Cli::sameBytesAsTheEngine()
     QCOMPARE(readFile(path("out.txt")).left(18), QByteArray("c1 \r\nc\"2\r\na1\r\na2\r\n"));
 }
 
-void tst_Cli::listFromStandardInput()
+void tst_Cli::standardStreams_data()
 {
-    const Run result = run({"-o", "out.txt", "--files-from", "-"}, "a.csv\r\nb.csv\r\n");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("out"); // "out.txt" stands for its content
+
+    QTest::addRow("list from standard input") << QStringList{"-o", "out.txt", "--files-from", "-"}
+                                              << QByteArray("a.csv\r\nb.csv\r\n") << QByteArray("out.txt");
+    QTest::addRow("input from standard input") << QStringList{"-o", "out.txt", "a.csv", "-"} << QByteArray("p,\"q\r\n\"")
+                                               << QByteArray("out.txt");
+    QTest::addRow("output to standard output") << QStringList{"-o", "-", "a.csv"} << QByteArray() << QByteArray();
+}
+
+void tst_Cli::standardStreams()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, out);
+
+    const Run result = run(arguments, input);
+    QCOMPARE(result.err, QByteArray());
     QCOMPARE(result.exitCode, 0);
-    QCOMPARE(readFile(path("out.txt")), QByteArray("a1\r\na2\r\na, 3\r\nb1\r\n\r\nb2\r\n\r\n"));
+    const QByteArray joined = out.isEmpty() ? result.out : readFile(path(out));
+    const QByteArray a = "a1\r\na2\r\na, 3\r\n";
+    if (QTest::currentDataTag() == QLatin1String("list from standard input"))
+        QCOMPARE(joined, a + "b1\r\n\r\nb2\r\n\r\n");
+    else if (QTest::currentDataTag() == QLatin1String("input from standard input"))
+        QCOMPARE(joined, a + "p\r\nq\r\n\r\n\r\n");
+    else
+        QCOMPARE(joined, a + "\r\n");
+}
+
+// A name that cannot be passed on exactly is a usage error that shows it, and nothing is written.
+void tst_Cli::names_data()
+{
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<QStringList>("arguments"); // %1: a name that is no UTF-8
+    QTest::addColumn<QByteArray>("message");
+
+    QTest::addRow("argument no UTF-8") << QByteArray() << QStringList{"-o", "%1", "a.csv"}
+                                       << QByteArray("The argument \"out\\xFF.txt\" is no UTF-8 text, so no file of exactly "
+                                                     "that name can be opened.");
+    QTest::addRow("list line no UTF-8") << QByteArray("a.csv\nin\xC3.csv\n") << QStringList{"-o", "out.txt"}
+                                        << QByteArray("Line 2 of list.txt, \"in\\xC3.csv\", is no UTF-8 text, so no file of "
+                                                      "exactly that name can be opened.");
+    QTest::addRow("NUL in a list line") << QByteArray("a.csv\r\nb.csv\0c.csv\r\n", 20) << QStringList{"-o", "out.txt"}
+                                        << QByteArray("Line 2 of list.txt holds a NUL byte, which no file name can hold.");
+    QTest::addRow("list line too long") << "a.csv\n\n" + QByteArray((64 << 10) + 1, 'x') + "\n"
+                                        << QStringList{"-o", "out.txt"}
+                                        << QByteArray("Line 3 of list.txt is longer than 64 KiB, so it names no file.");
+}
+
+void tst_Cli::names()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("names are bytes on Linux");
+#else
+    QFETCH(QByteArray, list);
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, message);
+
+    if (!list.isEmpty()) {
+        writeFile(path("list.txt"), list);
+        arguments << "--files-from" << "list.txt";
+    }
+    const QStringList before = files();
+    // Bytes that are no UTF-8 reach the program only through the shell.
+    QString command = "exec \"$0\"";
+    for (const QString &argument : arguments)
+        command += argument == "%1" ? " \"$(printf 'out\\377.txt')\"" : " '" + argument + "'";
+    QProcess process;
+    process.setWorkingDirectory(m_dir->path());
+    process.start("sh", {"-c", command, QUILLMERE_JOIN_PATH});
+    const Run result = finish(process);
+    QCOMPARE(result.exitCode, 2);
+    QCOMPARE(result.err, "quillmere-join: " + message + "\n" + Hint);
+    QCOMPARE(files(), before);
+#endif
 }
 
 void tst_Cli::failedJoin_data()
@@ -175,10 +265,9 @@ void tst_Cli::failedJoin_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message"); // %1: the folder of the test
 
-    QTest::addRow("missing input") << QStringList{"a.csv", "none.csv", "-o", "out.txt"}
-                                   << "Cannot read file none.csv: No such file or directory.";
-    QTest::addRow("folder as input") << QStringList{"a.csv", "-o", "out.txt", "%1"}
-                                     << "Cannot read file %1: It is a folder.";
+    QTest::addRow("missing input, told first") << QStringList{"a.csv", "-o", "out.txt", "--files-from", "list.txt"}
+                                               << "Cannot read file none.csv: No such file or directory.";
+    QTest::addRow("folder as input") << QStringList{"a.csv", "-o", "out.txt", "%1"} << "Cannot read file %1: It is a folder.";
     QTest::addRow("output folder missing") << QStringList{"a.csv", "-o", "none/out.txt"}
                                            << "Cannot write file none/out.txt: No such file or directory.";
     QTest::addRow("missing list") << QStringList{"a.csv", "--files-from", "none.txt", "-o", "out.txt"}
@@ -190,7 +279,11 @@ void tst_Cli::failedJoin()
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
 
-    writeFile(path("out.txt"), kOldOutput);
+    writeFile(path("out.txt"), OldOutput);
+    QStringList list;
+    for (int i = 0; i < 100000; ++i)
+        list.append(i % 2 == 0 ? "a.csv" : "b.csv");
+    writeFile(path("list.txt"), (list.join('\n') + "\nnone.csv\n").toUtf8());
     const QStringList before = files();
     arguments.replaceInStrings("%1", m_dir->path());
     const Run result = run(arguments);
@@ -198,62 +291,160 @@ void tst_Cli::failedJoin()
     QCOMPARE(result.out, QByteArray());
     QCOMPARE(QString::fromUtf8(result.err),
              "quillmere-join: " + message.replace("%1", QDir::toNativeSeparators(m_dir->path())) + "\n");
-    QCOMPARE(readFile(path("out.txt")), kOldOutput);
+    QCOMPARE(readFile(path("out.txt")), OldOutput);
     QCOMPARE(files(), before);
 }
 
-// A disk that fills up: the child may write no file larger than 1 MiB, and a write beyond fails
-// with EFBIG instead of ending the process.
-void tst_Cli::fullDisk()
+// The child may write no file larger than 1 MiB: a write beyond fails (EFBIG) and is told,
+// instead of ending the program by SIGXFSZ.
+void tst_Cli::fileSizeLimit()
 {
 #ifdef Q_OS_UNIX
     writeFile(path("big.csv"), QByteArray("0123456789,").repeated(300000));
-    writeFile(path("out.txt"), kOldOutput);
+    writeFile(path("out.txt"), OldOutput);
     const QStringList before = files();
     QProcess process;
-    process.setWorkingDirectory(m_dir->path());
     process.setChildProcessModifier([] {
         const rlimit limit{1 << 20, 1 << 20};
         setrlimit(RLIMIT_FSIZE, &limit);
-        signal(SIGXFSZ, SIG_IGN);
     });
-    process.start(QStringLiteral(QUILLMERE_JOIN_PATH), {"-o", "out.txt", "big.csv"});
+    start(process, {"-o", "out.txt", "big.csv"});
     const Run result = finish(process);
-    QCOMPARE(result.exitCode, 1);
     QCOMPARE(result.err, QByteArray("quillmere-join: Cannot write file out.txt: File too large.\n"));
-    QCOMPARE(readFile(path("out.txt")), kOldOutput);
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY(!result.crashed);
+    QCOMPARE(readFile(path("out.txt")), OldOutput);
     QCOMPARE(files(), before);
 #else
     QSKIP("needs RLIMIT_FSIZE");
 #endif
 }
 
-// Stopped by a signal, the joiner takes its temporary file with it. The input is a pipe that the
-// test holds open, so the signal surely comes while the join is running.
-void tst_Cli::interrupted()
+// A join that waits for a pipe ends by the signal, and takes its temporary file with it.
+void tst_Cli::stopSignals_data()
 {
-#ifdef Q_OS_LINUX
-    writeFile(path("out.txt"), kOldOutput);
-    QVERIFY(mkfifo(QFile::encodeName(path("pipe")).constData(), 0600) == 0);
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<bool>("writer"); // the test holds the pipe open, silent
+#ifdef Q_OS_UNIX
+    QTest::addRow("SIGINT, nobody writing") << SIGINT << false;
+    QTest::addRow("SIGINT, writer silent") << SIGINT << true;
+    QTest::addRow("SIGTERM") << SIGTERM << true;
+    QTest::addRow("SIGHUP") << SIGHUP << true;
+#endif
+}
+
+void tst_Cli::stopSignals()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("needs named pipes and signals");
+#else
+    QFETCH(int, signal);
+    QFETCH(bool, writer);
+
+    writeFile(path("out.txt"), OldOutput);
+    QCOMPARE(::mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
     const QStringList before = files();
     QProcess process;
-    process.setWorkingDirectory(m_dir->path());
-    process.start(QStringLiteral(QUILLMERE_JOIN_PATH), {"-o", "out.txt", "a.csv", "pipe"});
-    int pipe = -1; // opens once the joiner has opened the other end
-    for (QDeadlineTimer deadline(10000); pipe < 0 && !deadline.hasExpired(); QTest::qWait(20))
-        pipe = open(QFile::encodeName(path("pipe")).constData(), O_WRONLY | O_NONBLOCK);
-    QVERIFY(pipe >= 0);
-    QCOMPARE(write(pipe, "x,y\n", 4), 4);
-    QVERIFY(kill(static_cast<pid_t>(process.processId()), SIGTERM) == 0);
-    // Only once the signal is delivered may the join see the end of its input.
-    QTRY_VERIFY_WITH_TIMEOUT(!signalPending(process.processId(), SIGTERM), 10000);
-    close(pipe);
+    start(process, {"-o", "out.txt", "a.csv", "pipe"});
+    int pipe = -1;
+    if (writer) {
+        pipe = holdPipeOpen(path("pipe"));
+        QVERIFY(pipe >= 0);
+    } else {
+        QVERIFY(process.waitForStarted());
+        QTest::qWait(300);
+    }
+    QCOMPARE(::kill(static_cast<pid_t>(process.processId()), signal), 0);
+    const Run result = finish(process);
+    if (pipe >= 0)
+        ::close(pipe);
+    QVERIFY(result.crashed);
+    QCOMPARE(result.exitCode, signal);
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(readFile(path("out.txt")), OldOutput);
+    QCOMPARE(files(), before);
+#endif
+}
+
+// A preloaded library holds the final flush, or the rename after it, until the signal comes: a
+// signal during the flush leaves the old output; once the rename is under way, it completes.
+void tst_Cli::signalAroundTheReplacing_data()
+{
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<bool>("replaced");
+
+    QTest::addRow("during the final flush") << "fsync" << false;
+    QTest::addRow("during the rename") << "rename" << true;
+}
+
+void tst_Cli::signalAroundTheReplacing()
+{
+#ifndef QUILLMERE_SLOWCALL_PATH
+    QSKIP("needs a library preloaded into the joiner (Linux)");
+#else
+    QFETCH(QString, call);
+    QFETCH(bool, replaced);
+
+    writeFile(path("out.txt"), OldOutput);
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LD_PRELOAD", QUILLMERE_SLOWCALL_PATH);
+    environment.insert("QUILLMERE_SLOW_CALL", call);
+    environment.insert("QUILLMERE_SLOW_CALL_STARTED", path("started"));
+    process.setProcessEnvironment(environment);
+    start(process, {"-o", "out.txt", "a.csv"});
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path("started")), 10000);
+    QCOMPARE(::kill(static_cast<pid_t>(process.processId()), SIGINT), 0);
     const Run result = finish(process);
     QVERIFY(result.crashed);
-    QCOMPARE(readFile(path("out.txt")), kOldOutput);
-    QCOMPARE(files(), before);
+    QCOMPARE(result.exitCode, SIGINT);
+    QCOMPARE(readFile(path("out.txt")), replaced ? QByteArray("a1\r\na2\r\na, 3\r\n\r\n") : OldOutput);
+    QCOMPARE(files(), (QStringList{"a.csv", "b.csv", "c.csv", "out.txt", "started"}));
+#endif
+}
+
+// The reported case, as an ordinary user: the output's folder takes no new file, so the join is
+// staged elsewhere and copied in place; a failed join leaves the output whole.
+void tst_Cli::folderThatTakesNoNewFile()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("needs Unix permissions");
 #else
-    QSKIP("needs named pipes and /proc");
+    if (geteuid() != 0)
+        QSKIP("runs the joiner as nobody, which takes root; tst_joinengine runs this case as the user");
+    QVERIFY(QDir(m_dir->path()).mkdir("d"));
+    writeFile(path("d/out.txt"), "OLD\n");
+    writeFile(path("d/in.txt"), "a\n");
+    for (const QString &name : {QString(), QStringLiteral("d"), QStringLiteral("d/out.txt"), QStringLiteral("d/in.txt")})
+        QCOMPARE(::chown(QFile::encodeName(path(name)).constData(), 65534, 65534), 0);
+    QVERIFY(QFile::setPermissions(path("d"), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                                                 | QFileDevice::ExeOther));
+    struct stat before = {};
+    QCOMPARE(::stat(QFile::encodeName(path("d/out.txt")).constData(), &before), 0);
+
+    const auto asNobody = [this](const QStringList &arguments) {
+        QProcess process;
+        process.setChildProcessModifier([] {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(99);
+        });
+        start(process, arguments);
+        return finish(process);
+    };
+    Run result = asNobody({"-o", "d/out.txt", "d/in.txt", "d/missing.txt"});
+    QCOMPARE(result.exitCode, 1);
+    QCOMPARE(readFile(path("d/out.txt")), QByteArray("OLD\n"));
+
+    result = asNobody({"-o", "d/out.txt", "d/out.txt", "d/in.txt"});
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(readFile(path("d/out.txt")), QByteArray("OLD\r\na\r\n\r\n"));
+    struct stat after = {};
+    QCOMPARE(::stat(QFile::encodeName(path("d/out.txt")).constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(QDir(path("d")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             (QStringList{"in.txt", "out.txt"}));
+    QVERIFY(QFile::setPermissions(path("d"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
 #endif
 }
 

@@ -1,0 +1,42 @@
+// Preloaded into quillmere-join by tst_cli: the call named in QUILLMERE_SLOW_CALL (fsync or
+// rename) first creates the file named in QUILLMERE_SLOW_CALL_STARTED, then waits until a signal
+// comes, and only then does its work. So the test's signal surely arrives during that call.
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+void waitForASignal(const char *call)
+{
+    const char *chosen = std::getenv("QUILLMERE_SLOW_CALL");
+    const char *started = std::getenv("QUILLMERE_SLOW_CALL_STARTED");
+    if (chosen == nullptr || started == nullptr || std::strcmp(chosen, call) != 0)
+        return;
+    const int marker = ::open(started, O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (marker >= 0)
+        ::close(marker);
+    timespec wait{30, 0};
+    ::nanosleep(&wait, nullptr); // ends early when a caught signal comes
+}
+
+} // namespace
+
+extern "C" int fsync(int handle)
+{
+    static const auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+    waitForASignal("fsync");
+    return real(handle);
+}
+
+extern "C" int rename(const char *from, const char *to)
+{
+    static const auto real = reinterpret_cast<int (*)(const char *, const char *)>(dlsym(RTLD_NEXT, "rename"));
+    waitForASignal("rename");
+    return real(from, to);
+}

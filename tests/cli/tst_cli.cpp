@@ -1,4 +1,5 @@
 #include "joinengine.h"
+#include "messagecompare.h"
 #include "testfiles.h"
 
 #include <QDeadlineTimer>
@@ -40,6 +41,9 @@ Run finish(QProcess &process)
     run.crashed = process.exitStatus() == QProcess::CrashExit;
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
+#ifdef Q_OS_WIN
+    run.err.replace("\r\n", "\n"); // a console's text mode
+#endif
     return run;
 }
 
@@ -153,7 +157,7 @@ void tst_Cli::usage()
 
     const Run result = run(arguments);
     QCOMPARE(result.exitCode, exitCode);
-    QVERIFY2(result.out.startsWith(out), result.out.constData());
+    QVERIFY2(QByteArray(result.out).replace("\r\n", "\n").startsWith(out), result.out.constData());
     QCOMPARE(result.err, err);
     QCOMPARE(files(), (QStringList{"a.csv", "b.csv", "c.csv"}));
 }
@@ -234,9 +238,6 @@ void tst_Cli::names_data()
 
 void tst_Cli::names()
 {
-#ifndef Q_OS_LINUX
-    QSKIP("names are bytes on Linux");
-#else
     QFETCH(QByteArray, list);
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, message);
@@ -246,18 +247,26 @@ void tst_Cli::names()
         arguments << "--files-from" << "list.txt";
     }
     const QStringList before = files();
-    // Bytes that are no UTF-8 reach the program only through the shell.
-    QString command = "exec \"$0\"";
-    for (const QString &argument : arguments)
-        command += argument == "%1" ? " \"$(printf 'out\\377.txt')\"" : " '" + argument + "'";
-    QProcess process;
-    process.setWorkingDirectory(m_dir->path());
-    process.start("sh", {"-c", command, QUILLMERE_JOIN_PATH});
-    const Run result = finish(process);
+    Run result;
+    if (!arguments.contains("%1")) {
+        result = run(arguments);
+    } else {
+#ifndef Q_OS_UNIX
+        QSKIP("arguments are bytes on Unix only");
+#else
+        // Bytes that are no UTF-8 reach the program only through the shell.
+        QString command = "exec \"$0\"";
+        for (const QString &argument : arguments)
+            command += argument == "%1" ? " \"$(printf 'out\\377.txt')\"" : " '" + argument + "'";
+        QProcess process;
+        process.setWorkingDirectory(m_dir->path());
+        process.start("sh", {"-c", command, QUILLMERE_JOIN_PATH});
+        result = finish(process);
+#endif
+    }
     QCOMPARE(result.exitCode, 2);
     QCOMPARE(result.err, "quillmere-join: " + message + "\n" + Hint);
     QCOMPARE(files(), before);
-#endif
 }
 
 void tst_Cli::failedJoin_data()
@@ -269,7 +278,8 @@ void tst_Cli::failedJoin_data()
                                                << "Cannot read file none.csv: No such file or directory.";
     QTest::addRow("folder as input") << QStringList{"a.csv", "-o", "out.txt", "%1"} << "Cannot read file %1: It is a folder.";
     QTest::addRow("output folder missing") << QStringList{"a.csv", "-o", "none/out.txt"}
-                                           << "Cannot write file none/out.txt: No such file or directory.";
+                                           << "Cannot write file " + QDir::toNativeSeparators("none/out.txt")
+                                                  + ": No such file or directory.";
     QTest::addRow("missing list") << QStringList{"a.csv", "--files-from", "none.txt", "-o", "out.txt"}
                                   << "Cannot read file none.txt: No such file or directory.";
 }
@@ -281,7 +291,7 @@ void tst_Cli::failedJoin()
 
     writeFile(path("out.txt"), OldOutput);
     QStringList list;
-    for (int i = 0; i < 100000; ++i)
+    for (int i = 0; i < 1000; ++i)
         list.append(i % 2 == 0 ? "a.csv" : "b.csv");
     writeFile(path("list.txt"), (list.join('\n') + "\nnone.csv\n").toUtf8());
     const QStringList before = files();
@@ -289,8 +299,10 @@ void tst_Cli::failedJoin()
     const Run result = run(arguments);
     QCOMPARE(result.exitCode, 1);
     QCOMPARE(result.out, QByteArray());
-    QCOMPARE(QString::fromUtf8(result.err),
-             "quillmere-join: " + message.replace("%1", QDir::toNativeSeparators(m_dir->path())) + "\n");
+    QVERIFY(result.err.endsWith('\n'));
+    const QString text = QString::fromUtf8(result.err).chopped(1);
+    QVERIFY2(sameMessage(text, "quillmere-join: " + message.replace("%1", QDir::toNativeSeparators(m_dir->path()))),
+             qPrintable(text));
     QCOMPARE(readFile(path("out.txt")), OldOutput);
     QCOMPARE(files(), before);
 }

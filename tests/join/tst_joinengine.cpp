@@ -1,5 +1,6 @@
 #include "itemreader.h"
 #include "joinengine.h"
+#include "messagecompare.h"
 #include "testfiles.h"
 
 #include <QDir>
@@ -317,6 +318,9 @@ void tst_JoinEngine::outputKinds()
 
 void tst_JoinEngine::outputReachedThroughALink()
 {
+#ifndef Q_OS_UNIX
+    QSKIP("QFile::link() makes a shortcut on Windows");
+#endif
     const QStringList paths = inputs({"a", "b"});
     QVERIFY(QFile::link(paths[1], path("link.txt")));
     QVERIFY(QFile::link(path("none.txt"), path("dangling.txt")));
@@ -354,16 +358,22 @@ void tst_JoinEngine::failure()
     writeFile(path("out.txt"), OldOutput);
     const QStringList paths = inputs({"a,b\n", "c\n"});
     QVERIFY(QDir(m_dir->path()).mkdir("folder"));
+#ifdef Q_OS_UNIX
     writeFile(path("locked.csv"), "x");
     QVERIFY(QFile::setPermissions(path("locked.csv"), {}));
     QVERIFY(QFile::link(path("loop2"), path("loop1")));
     QVERIFY(QFile::link(path("loop1"), path("loop2")));
+#else
+    if (input == "locked.csv" || output == "loop1")
+        QSKIP("needs Unix permissions and symbolic links");
+#endif
 
     const QStringList before = files();
     const JoinResult result = joinFiles({paths[0], path(input), paths[1]}, path(output));
     QCOMPARE(result.status, JoinResult::Status::Failed);
     const bool reading = message.startsWith("Cannot read");
-    QCOMPARE(result.errorMessage, message.arg(QDir::toNativeSeparators(path(reading ? input : output))));
+    QVERIFY2(sameMessage(result.errorMessage, message.arg(QDir::toNativeSeparators(path(reading ? input : output)))),
+             qPrintable(result.errorMessage));
     QCOMPARE(result.failedInput, reading ? 1 : -1);
     QCOMPARE(readFile(path("out.txt")), OldOutput);
     QCOMPARE(files(), before);
@@ -424,8 +434,9 @@ void tst_JoinEngine::inputDeletedDuringTheJoin()
     control.progress = [&](qint64, qint64) { QFile::remove(paths[1]); };
     const JoinResult result = joinFiles(paths, path("out.txt"), control);
     QCOMPARE(result.status, JoinResult::Status::Failed);
-    QCOMPARE(result.errorMessage,
-             QStringLiteral("Cannot read file %1:\nNo such file or directory.").arg(QDir::toNativeSeparators(paths[1])));
+    QVERIFY2(sameMessage(result.errorMessage, QStringLiteral("Cannot read file %1:\nNo such file or directory.")
+                                                  .arg(QDir::toNativeSeparators(paths[1]))),
+             qPrintable(result.errorMessage));
     QCOMPARE(result.failedInput, 1);
     QCOMPARE(readFile(path("out.txt")), OldOutput);
     QCOMPARE(files(), (QStringList{"in0.csv", "out.txt"}));

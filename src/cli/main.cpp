@@ -34,7 +34,8 @@ ended by CR LF; one more CR LF closes OUTPUT.
 
 An item ends at a comma or a line end (CR LF, LF or CR). Blanks (space, tab)
 before an item are skipped. Quotes that enclose an item are removed; between
-them, commas and line ends belong to the item and "" stands for one quote.
+them, commas and line ends belong to the item and "" stands for one quote, and
+text after the closing quote joins the item without the blanks around it.
 Every other byte passes unchanged: nothing is converted between encodings,
 and a byte-order mark stays part of the first item of its file. For example,
 the input lines

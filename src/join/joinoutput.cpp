@@ -259,6 +259,17 @@ bool JoinOutput::openStandardOutput()
     struct stat status;
     if (::fstat(STDOUT_FILENO, &status) != 0)
         return fail(qt_error_string(errno));
+#ifdef Q_OS_LINUX
+    // A pipe opened anew is a handle of our own, which can be non-blocking without changing the
+    // one that others share: each write then takes as much as the pipe does, not PIPE_BUF.
+    if (S_ISFIFO(status.st_mode)) {
+        const int handle = ::open("/proc/self/fd/1", O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (handle >= 0) {
+            m_device = std::make_unique<StreamFile>(handle, true, QIODevice::WriteOnly, m_stop);
+            return true;
+        }
+    }
+#endif
     if (!S_ISREG(status.st_mode)) {
         m_device = std::make_unique<StreamFile>(STDOUT_FILENO, false, QIODevice::WriteOnly, m_stop);
         return true;

@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 
 #ifdef Q_OS_UNIX
 #include "streamfile.h"
@@ -15,6 +14,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #else
+#include <QFileInfo>
+
 #include <fcntl.h>
 #include <io.h>
 #endif
@@ -103,7 +104,8 @@ std::unique_ptr<QIODevice> openInput(const QString &path, const JoinStop &stop, 
     return wrap(handle, true, stop, error);
 }
 
-#else // Windows: no path names a pipe that could keep a read waiting.
+#else // Windows, whose file system holds no pipes: plain reads. Only a standard input that is a
+      // pipe could keep one waiting, and that wait is not cut short.
 
 qint64 checkInput(const QString &path, QString *error)
 {

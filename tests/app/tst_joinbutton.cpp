@@ -27,6 +27,14 @@
 
 namespace {
 
+QStringList entriesOf(const ListBox &list)
+{
+    QStringList texts;
+    for (int i = 0; i < list.ListCount(); ++i)
+        texts << list.List(i);
+    return texts;
+}
+
 // The window's parts with the dialogs and message boxes replaced; the files
 // are real ones in a temporary folder.
 struct Fixture
@@ -57,13 +65,7 @@ struct Fixture
         JoinButton::join(window, dialog, *list);
     }
 
-    QStringList entries() const
-    {
-        QStringList texts;
-        for (int i = 0; i < list->ListCount(); ++i)
-            texts << list->List(i);
-        return texts;
-    }
+    QStringList entries() const { return entriesOf(*list); }
 };
 
 // The main window itself, with the dialogs and message boxes replaced, its
@@ -116,22 +118,15 @@ struct WindowFixture
         QTest::keyClick(list(), Qt::Key_Delete);
         const QRect first = list()->visualItemRect(list()->item(0));
         QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, first.center());
-        auto *data = new QMimeData;
-        data->setUrls({QUrl::fromLocalFile(dir.filePath("a.csv"))});
-        QDragEnterEvent enter(first.center(), Qt::CopyAction, data, Qt::LeftButton, {});
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(dir.filePath("a.csv"))});
+        QDragEnterEvent enter(first.center(), Qt::CopyAction, &data, Qt::LeftButton, {});
         QApplication::sendEvent(list()->viewport(), &enter);
-        QDropEvent drop(first.center(), Qt::CopyAction, data, Qt::LeftButton, {});
+        QDropEvent drop(first.center(), Qt::CopyAction, &data, Qt::LeftButton, {});
         QApplication::sendEvent(list()->viewport(), &drop);
-        delete data;
     }
 
-    QStringList entries()
-    {
-        QStringList texts;
-        for (int i = 0; i < list()->ListCount(); ++i)
-            texts << list()->List(i);
-        return texts;
-    }
+    QStringList entries() { return entriesOf(*list()); }
 };
 
 } // namespace

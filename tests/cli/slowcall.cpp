@@ -12,31 +12,27 @@
 
 namespace {
 
-void waitForASignal(const char *call)
+template <typename Function>
+Function *heldCall(const char *call)
 {
     const char *chosen = std::getenv("QUILLMERE_SLOW_CALL");
     const char *started = std::getenv("QUILLMERE_SLOW_CALL_STARTED");
-    if (chosen == nullptr || started == nullptr || std::strcmp(chosen, call) != 0)
-        return;
-    const int marker = ::open(started, O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-    if (marker >= 0)
-        ::close(marker);
-    timespec wait{30, 0};
-    ::nanosleep(&wait, nullptr); // ends early when a caught signal comes
+    if (chosen != nullptr && started != nullptr && std::strcmp(chosen, call) == 0) {
+        ::close(::open(started, O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+        timespec wait{30, 0};
+        ::nanosleep(&wait, nullptr); // ends early when a caught signal comes
+    }
+    return reinterpret_cast<Function *>(dlsym(RTLD_NEXT, call));
 }
 
 } // namespace
 
 extern "C" int fsync(int handle)
 {
-    static const auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
-    waitForASignal("fsync");
-    return real(handle);
+    return heldCall<int(int)>("fsync")(handle);
 }
 
 extern "C" int rename(const char *from, const char *to)
 {
-    static const auto real = reinterpret_cast<int (*)(const char *, const char *)>(dlsym(RTLD_NEXT, "rename"));
-    waitForASignal("rename");
-    return real(from, to);
+    return heldCall<int(const char *, const char *)>("rename")(from, to);
 }

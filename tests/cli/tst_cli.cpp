@@ -75,11 +75,10 @@ private slots:
     void names();
     void failedJoin_data();
     void failedJoin();
+    void fileSizeLimit_data();
     void fileSizeLimit();
     void stopSignals_data();
     void stopSignals();
-    void signalAroundTheReplacing_data();
-    void signalAroundTheReplacing();
     void folderThatTakesNoNewFile();
     void nonAsciiPaths();
 
@@ -188,32 +187,26 @@ void tst_Cli::standardStreams_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QByteArray>("input");
-    QTest::addColumn<QByteArray>("out"); // "out.txt" stands for its content
+    QTest::addColumn<QByteArray>("joined"); // in out.txt, or on the standard output
 
+    const QByteArray a = "a1\r\na2\r\na, 3\r\n";
     QTest::addRow("list from standard input") << QStringList{"-o", "out.txt", "--files-from", "-"}
-                                              << QByteArray("a.csv\r\nb.csv\r\n") << QByteArray("out.txt");
+                                              << QByteArray("a.csv\r\nb.csv\r\n") << a + "b1\r\n\r\nb2\r\n\r\n";
     QTest::addRow("input from standard input") << QStringList{"-o", "out.txt", "a.csv", "-"} << QByteArray("p,\"q\r\n\"")
-                                               << QByteArray("out.txt");
-    QTest::addRow("output to standard output") << QStringList{"-o", "-", "a.csv"} << QByteArray() << QByteArray();
+                                               << a + "p\r\nq\r\n\r\n\r\n";
+    QTest::addRow("output to standard output") << QStringList{"-o", "-", "a.csv"} << QByteArray() << a + "\r\n";
 }
 
 void tst_Cli::standardStreams()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, input);
-    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, joined);
 
     const Run result = run(arguments, input);
     QCOMPARE(result.err, QByteArray());
     QCOMPARE(result.exitCode, 0);
-    const QByteArray joined = out.isEmpty() ? result.out : readFile(path(out));
-    const QByteArray a = "a1\r\na2\r\na, 3\r\n";
-    if (QTest::currentDataTag() == QLatin1String("list from standard input"))
-        QCOMPARE(joined, a + "b1\r\n\r\nb2\r\n\r\n");
-    else if (QTest::currentDataTag() == QLatin1String("input from standard input"))
-        QCOMPARE(joined, a + "p\r\nq\r\n\r\n\r\n");
-    else
-        QCOMPARE(joined, a + "\r\n");
+    QCOMPARE(arguments[1] == "-" ? result.out : readFile(path("out.txt")), joined);
 }
 
 // A name that cannot be passed on exactly is a usage error that shows it, and nothing is written.
@@ -308,12 +301,28 @@ void tst_Cli::failedJoin()
 }
 
 // The child may write no file larger than 1 MiB: a write beyond fails (EFBIG) and is told,
-// instead of ending the program by SIGXFSZ.
+// instead of ending the program by SIGXFSZ. Where the join is staged (a hard-linked output),
+// that is a staging without room: the output stays as it was.
+void tst_Cli::fileSizeLimit_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QByteArray>("message");
+
+    QTest::addRow("replaced") << QString() << QByteArray("Cannot write file out.txt: File too large.");
+    QTest::addRow("staged") << "link.txt" << QByteArray("Cannot write file out.txt: Its temporary copy %1 cannot be "
+                                                        "written: File too large.");
+}
+
 void tst_Cli::fileSizeLimit()
 {
 #ifdef Q_OS_UNIX
+    QFETCH(QString, link);
+    QFETCH(QByteArray, message);
+
     writeFile(path("big.csv"), QByteArray("0123456789,").repeated(300000));
     writeFile(path("out.txt"), OldOutput);
+    if (!link.isEmpty())
+        QVERIFY(::link(QFile::encodeName(path("out.txt")).constData(), QFile::encodeName(path(link)).constData()) == 0);
     const QStringList before = files();
     QProcess process;
     process.setChildProcessModifier([] {
@@ -322,9 +331,13 @@ void tst_Cli::fileSizeLimit()
     });
     start(process, {"-o", "out.txt", "big.csv"});
     const Run result = finish(process);
-    QCOMPARE(result.err, QByteArray("quillmere-join: Cannot write file out.txt: File too large.\n"));
     QCOMPARE(result.exitCode, 1);
-    QVERIFY(!result.crashed);
+    // %1, the temporary copy's name, is not known before.
+    const QByteArray expected = "quillmere-join: " + message + "\n";
+    const qsizetype name = expected.indexOf("%1");
+    QVERIFY2(name < 0 ? result.err == expected
+                      : result.err.startsWith(expected.left(name)) && result.err.endsWith(expected.mid(name + 2)),
+             result.err.constData());
     QCOMPARE(readFile(path("out.txt")), OldOutput);
     QCOMPARE(files(), before);
 #else
@@ -332,16 +345,20 @@ void tst_Cli::fileSizeLimit()
 #endif
 }
 
-// A join that waits for a pipe ends by the signal, and takes its temporary file with it.
+// A join that waits for a pipe ends by the signal, the output as it was. A preloaded library
+// holds the final flush, or the rename after it, until the signal comes: a signal during the
+// flush leaves the old output too; once the rename is under way, it completes.
 void tst_Cli::stopSignals_data()
 {
     QTest::addColumn<int>("signal");
-    QTest::addColumn<bool>("writer"); // the test holds the pipe open, silent
+    QTest::addColumn<QString>("heldIn"); // "pipe" (nobody writes, or "writer" holds it open), or a call
+    QTest::addColumn<bool>("replaced");
 #ifdef Q_OS_UNIX
-    QTest::addRow("SIGINT, nobody writing") << SIGINT << false;
-    QTest::addRow("SIGINT, writer silent") << SIGINT << true;
-    QTest::addRow("SIGTERM") << SIGTERM << true;
-    QTest::addRow("SIGHUP") << SIGHUP << true;
+    QTest::addRow("SIGINT, nobody writing") << SIGINT << "pipe" << false;
+    QTest::addRow("SIGTERM, writer silent") << SIGTERM << "writer" << false;
+    QTest::addRow("SIGHUP, writer silent") << SIGHUP << "writer" << false;
+    QTest::addRow("SIGINT during the final flush") << SIGINT << "fsync" << false;
+    QTest::addRow("SIGINT during the rename") << SIGINT << "rename" << true;
 #endif
 }
 
@@ -351,72 +368,46 @@ void tst_Cli::stopSignals()
     QSKIP("needs named pipes and signals");
 #else
     QFETCH(int, signal);
-    QFETCH(bool, writer);
+    QFETCH(QString, heldIn);
+    QFETCH(bool, replaced);
 
     writeFile(path("out.txt"), OldOutput);
     QCOMPARE(::mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
     const QStringList before = files();
     QProcess process;
-    start(process, {"-o", "out.txt", "a.csv", "pipe"});
-    int pipe = -1;
-    if (writer) {
-        pipe = holdPipeOpen(path("pipe"));
-        QVERIFY(pipe >= 0);
-    } else {
-        QVERIFY(process.waitForStarted());
-        QTest::qWait(300);
+    const bool inPipe = heldIn == "pipe" || heldIn == "writer";
+    if (!inPipe) {
+#ifndef QUILLMERE_SLOWCALL_PATH
+        QSKIP("needs a library preloaded into the joiner (Linux)");
+#else
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LD_PRELOAD", QUILLMERE_SLOWCALL_PATH);
+        environment.insert("QUILLMERE_SLOW_CALL", heldIn);
+        environment.insert("QUILLMERE_SLOW_CALL_STARTED", path("started"));
+        process.setProcessEnvironment(environment);
+#endif
     }
+    start(process, {"-o", "out.txt", "a.csv", inPipe ? "pipe" : "b.csv"});
+    const int writer = heldIn == "writer" ? holdPipeOpen(path("pipe")) : -1;
+    if (heldIn == "writer")
+        QVERIFY(writer >= 0);
+    if (heldIn == "pipe")
+        QTest::qWait(300);
+    if (!inPipe)
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path("started")), 10000);
     QCOMPARE(::kill(static_cast<pid_t>(process.processId()), signal), 0);
     const Run result = finish(process);
-    if (pipe >= 0)
-        ::close(pipe);
+    ::close(writer);
     QVERIFY(result.crashed);
     QCOMPARE(result.exitCode, signal);
     QCOMPARE(result.err, QByteArray());
-    QCOMPARE(readFile(path("out.txt")), OldOutput);
-    QCOMPARE(files(), before);
-#endif
-}
-
-// A preloaded library holds the final flush, or the rename after it, until the signal comes: a
-// signal during the flush leaves the old output; once the rename is under way, it completes.
-void tst_Cli::signalAroundTheReplacing_data()
-{
-    QTest::addColumn<QString>("call");
-    QTest::addColumn<bool>("replaced");
-
-    QTest::addRow("during the final flush") << "fsync" << false;
-    QTest::addRow("during the rename") << "rename" << true;
-}
-
-void tst_Cli::signalAroundTheReplacing()
-{
-#ifndef QUILLMERE_SLOWCALL_PATH
-    QSKIP("needs a library preloaded into the joiner (Linux)");
-#else
-    QFETCH(QString, call);
-    QFETCH(bool, replaced);
-
-    writeFile(path("out.txt"), OldOutput);
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("LD_PRELOAD", QUILLMERE_SLOWCALL_PATH);
-    environment.insert("QUILLMERE_SLOW_CALL", call);
-    environment.insert("QUILLMERE_SLOW_CALL_STARTED", path("started"));
-    process.setProcessEnvironment(environment);
-    start(process, {"-o", "out.txt", "a.csv"});
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path("started")), 10000);
-    QCOMPARE(::kill(static_cast<pid_t>(process.processId()), SIGINT), 0);
-    const Run result = finish(process);
-    QVERIFY(result.crashed);
-    QCOMPARE(result.exitCode, SIGINT);
-    QCOMPARE(readFile(path("out.txt")), replaced ? QByteArray("a1\r\na2\r\na, 3\r\n\r\n") : OldOutput);
-    QCOMPARE(files(), (QStringList{"a.csv", "b.csv", "c.csv", "out.txt", "started"}));
+    QCOMPARE(readFile(path("out.txt")), replaced ? "a1\r\na2\r\na, 3\r\nb1\r\n\r\nb2\r\n\r\n" : OldOutput);
+    QCOMPARE(files(), inPipe ? before : before + QStringList{"started"});
 #endif
 }
 
 // The reported case, as an ordinary user: the output's folder takes no new file, so the join is
-// staged elsewhere and copied in place; a failed join leaves the output whole.
+// staged elsewhere and copied into the output in place.
 void tst_Cli::folderThatTakesNoNewFile()
 {
 #ifndef Q_OS_UNIX
@@ -426,37 +417,25 @@ void tst_Cli::folderThatTakesNoNewFile()
         QSKIP("runs the joiner as nobody, which takes root; tst_joinengine runs this case as the user");
     QVERIFY(QDir(m_dir->path()).mkdir("d"));
     writeFile(path("d/out.txt"), "OLD\n");
-    writeFile(path("d/in.txt"), "a\n");
-    for (const QString &name : {QString(), QStringLiteral("d"), QStringLiteral("d/out.txt"), QStringLiteral("d/in.txt")})
+    for (const QString &name : {QString(), QStringLiteral("d"), QStringLiteral("d/out.txt"), QStringLiteral("a.csv")})
         QCOMPARE(::chown(QFile::encodeName(path(name)).constData(), 65534, 65534), 0);
-    QVERIFY(QFile::setPermissions(path("d"), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
-                                                 | QFileDevice::ExeOther));
+    QVERIFY(QFile::setPermissions(path("d"), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ExeOther));
     struct stat before = {};
-    QCOMPARE(::stat(QFile::encodeName(path("d/out.txt")).constData(), &before), 0);
-
-    const auto asNobody = [this](const QStringList &arguments) {
-        QProcess process;
-        process.setChildProcessModifier([] {
-            if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
-                ::_exit(99);
-        });
-        start(process, arguments);
-        return finish(process);
-    };
-    Run result = asNobody({"-o", "d/out.txt", "d/in.txt", "d/missing.txt"});
-    QCOMPARE(result.exitCode, 1);
-    QCOMPARE(readFile(path("d/out.txt")), QByteArray("OLD\n"));
-
-    result = asNobody({"-o", "d/out.txt", "d/out.txt", "d/in.txt"});
-    QCOMPARE(result.err, QByteArray());
-    QCOMPARE(result.exitCode, 0);
-    QCOMPARE(readFile(path("d/out.txt")), QByteArray("OLD\r\na\r\n\r\n"));
     struct stat after = {};
-    QCOMPARE(::stat(QFile::encodeName(path("d/out.txt")).constData(), &after), 0);
-    QCOMPARE(after.st_ino, before.st_ino);
-    QCOMPARE(QDir(path("d")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             (QStringList{"in.txt", "out.txt"}));
+    ::stat(QFile::encodeName(path("d/out.txt")).constData(), &before);
+
+    QProcess process;
+    process.setChildProcessModifier([] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(99);
+    });
+    start(process, {"-o", "d/out.txt", "d/out.txt", "a.csv"});
+    QCOMPARE(finish(process).exitCode, 0);
+    ::stat(QFile::encodeName(path("d/out.txt")).constData(), &after);
     QVERIFY(QFile::setPermissions(path("d"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    QCOMPARE(readFile(path("d/out.txt")), QByteArray("OLD\r\na1\r\na2\r\na, 3\r\n\r\n"));
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(QDir(path("d")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"out.txt"});
 #endif
 }
 

@@ -623,8 +623,8 @@ const char *ItemReader::endItemAt(const char *delimiter, const char *end)
 // The oldest held blanks are in the store, if any are; the latest in memory.
 void ItemReader::holdBlanks(const char *blanks, std::size_t count)
 {
-    while (m_blankStore != nullptr && m_heldBlanks.size() + count > kHeldBlanksInMemory) {
-        const std::size_t piece = kHeldBlanksInMemory - m_heldBlanks.size();
+    while (m_blankStore != nullptr && m_heldBlanks.size() + count > HeldBlanksInMemory) {
+        const std::size_t piece = HeldBlanksInMemory - m_heldBlanks.size();
         m_heldBlanks.insert(m_heldBlanks.end(), blanks, blanks + piece);
         m_blankStore->keep(m_heldBlanks.data(), m_heldBlanks.size());
         m_blanksInStore = true;

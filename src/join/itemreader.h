@@ -71,7 +71,7 @@ public:
  * chunks, and their bytes go to the sink as they are found, so memory stays bounded however long
  * a line or an item is. The one exception is a run of blanks inside the text that follows a
  * closing quote: those blanks are dropped if the item ends right after them, so they are held
- * back until something else decides. The reader holds up to kHeldBlanksInMemory of them itself
+ * back until something else decides. The reader holds up to HeldBlanksInMemory of them itself
  * and hands the rest to its BlankStore, or, without one, holds them all.
  *
  * The rules: CR LF, a lone LF and a lone CR each end a line. Blanks (space, tab) before an item
@@ -96,11 +96,11 @@ public:
     enum class Machine : std::uint8_t { Fastest, Portable };
 
     /** The most held blanks that the reader keeps in memory where it has a BlankStore. */
-    static constexpr std::size_t kHeldBlanksInMemory = 1 << 16;
+    static constexpr std::size_t HeldBlanksInMemory = 1 << 16;
 
     explicit ItemReader(ItemSink &sink, Machine machine = Machine::Fastest);
 
-    /** Where held blanks beyond kHeldBlanksInMemory go; none, the default, holds them all in memory. */
+    /** Where held blanks beyond HeldBlanksInMemory go; none, the default, holds them all in memory. */
     void setBlankStore(BlankStore *store) { m_blankStore = store; }
 
     /** Reads the next @p size bytes of the file. */

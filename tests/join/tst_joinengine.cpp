@@ -43,7 +43,7 @@ QString publicCsv(const QString &name)
 // Blanks after a closing quote's text, more of them than the reader keeps in memory.
 QByteArray manyBlanks()
 {
-    return QByteArray(" \t").repeated(int(ItemReader::kHeldBlanksInMemory) * 3 / 2 + 7);
+    return QByteArray(" \t").repeated(int(ItemReader::HeldBlanksInMemory) * 3 / 2 + 7);
 }
 
 #ifdef Q_OS_UNIX

@@ -131,6 +131,13 @@ void Form1::openFiles(const QStringList &paths)
 
 void Form1::closeEvent(QCloseEvent *event)
 {
+    // A join under way stops first, leaving its output as it was; the window
+    // closes, and the program ends, as soon as it has.
+    if (JoinButton::stop()) {
+        m_closeAfterJoin = true;
+        event->ignore();
+        return;
+    }
     event->accept();
     App::End();
 }
@@ -163,6 +170,8 @@ void Form1::joinFiles()
     if (!takePress(*Check2))
         return;
     reportFailure(tr("The files could not be joined."), [this] { JoinButton::join(*this, CommonDialog1, *List1); });
+    if (m_closeAfterJoin)
+        close();
 }
 
 void Form1::removeSelectedFile()

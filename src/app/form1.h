@@ -38,4 +38,5 @@ private:
     void reportFailure(const QString &what, const std::function<void()> &work);
 
     CommonDialog CommonDialog1;
+    bool m_closeAfterJoin = false;
 };

@@ -8,12 +8,16 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
 #include <QEventLoop>
 #include <QProgressDialog>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QThread>
 #include <QTimer>
 
 #include <atomic>
+#include <csignal>
 #include <memory>
 
 namespace {
@@ -21,6 +25,7 @@ namespace {
 // A join that ends sooner shows nothing at all.
 constexpr int ProgressDelayMs = 500;
 constexpr int ProgressSteps = 1000;
+constexpr int ProgressPollMs = 100;
 
 QString tr(const char *text)
 {
@@ -34,63 +39,133 @@ struct JoinState
     std::atomic<qint64> total{0};
     std::atomic<bool> cancel{false};
     JoinResult result;
+    bool quiet = false; ///< the window's thread only
 };
 
-// Runs the join on a thread of its own and waits for it, taking no user
-// input but repainting, so the window never looks hung. After half a second a
-// progress dialog offers Cancel.
-JoinResult runJoin(Form &window, const QStringList &inputs, const QString &output)
+// The join under way; the window's thread alone looks at it.
+JoinState *g_running = nullptr;
+
+bool isUserInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::InputMethod:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// While a join runs, no click, key, wheel or drop reaches the window or its
+// controls, whereas repainting, its close box and the progress dialog, a
+// window of its own, go on working.
+class InputBlocker final : public QObject
+{
+public:
+    explicit InputBlocker(QWidget &window) : m_window(window) { QCoreApplication::instance()->installEventFilter(this); }
+    ~InputBlocker() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (!isUserInput(event->type()))
+            return false;
+        // A shortcut goes to its QShortcut or QAction, whose parent is the widget.
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget == nullptr)
+            widget = qobject_cast<QWidget *>(watched->parent());
+        return widget != nullptr && widget->window() == &m_window;
+    }
+
+private:
+    QWidget &m_window;
+};
+
+// After Cancel the dialog stays, saying so, until the join has ended.
+std::unique_ptr<QProgressDialog> showProgress(Form &window, const std::shared_ptr<JoinState> &state)
+{
+    auto progress = std::make_unique<QProgressDialog>(tr("Joining files..."), tr("Cancel"), 0, ProgressSteps, &window);
+    QProgressDialog *dialog = progress.get();
+    dialog->setWindowTitle(window.windowTitle());
+    dialog->setMinimumDuration(0);
+    dialog->setAutoClose(false);
+    dialog->setAutoReset(false);
+    // Its own Cancel would hide it at once; Qt makes that connection by name.
+    QObject::disconnect(dialog, SIGNAL(canceled()), dialog, SLOT(cancel()));
+    QObject::connect(dialog, &QProgressDialog::canceled, dialog, [dialog, state] {
+        state->cancel = true;
+        dialog->setLabelText(tr("Cancelling..."));
+        if (auto *button = dialog->findChild<QPushButton *>())
+            button->setEnabled(false);
+    });
+
+    auto *poll = new QTimer(dialog);
+    QObject::connect(poll, &QTimer::timeout, dialog, [dialog, state] {
+        const qint64 total = state->total;
+        const qint64 done = state->done;
+        if (total > 0)
+            dialog->setValue(int(qMin(done, total) * ProgressSteps / total));
+        // Everything is read; the output is still being written to the disk.
+        if (total > 0 && done >= total && !state->cancel && dialog->labelText() != tr("Saving..."))
+            dialog->setLabelText(tr("Saving..."));
+    });
+    poll->start(ProgressPollMs);
+    dialog->show();
+    return progress;
+}
+
+// Runs the join on a thread of its own and waits for it, repainting but taking
+// no input, so the window never looks hung.
+std::shared_ptr<JoinState> runJoin(Form &window, const QStringList &inputs, const QString &output)
 {
     auto state = std::make_shared<JoinState>();
+    g_running = state.get();
+    const auto notRunning = qScopeGuard([] { g_running = nullptr; });
+    const InputBlocker blocker(window);
+
     std::unique_ptr<QThread> worker(QThread::create([state, inputs, output] {
-        state->result = joinFiles(inputs, output, [state](qint64 done, qint64 total) {
+        JoinControl control;
+        control.progress = [state](qint64 done, qint64 total) {
             state->done = done;
             state->total = total;
-            return !state->cancel;
-        });
+        };
+        control.cancel = &state->cancel;
+        state->result = joinFiles(inputs, output, control);
     }));
 
     QEventLoop loop;
     QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    std::unique_ptr<QProgressDialog> progress;
     QTimer delay;
     delay.setSingleShot(true);
-    QObject::connect(&delay, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&delay, &QTimer::timeout, &loop, [&] { progress = showProgress(window, state); });
     worker->start();
     delay.start(ProgressDelayMs);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    loop.exec();
 
-    if (worker->isRunning() && !delay.isActive()) {
-        QProgressDialog progress(tr("Joining files..."), tr("Cancel"), 0, ProgressSteps, &window);
-        progress.setWindowTitle(window.windowTitle());
-        progress.setWindowModality(Qt::WindowModal);
-        progress.setMinimumDuration(0);
-        progress.setAutoClose(false);
-        progress.setAutoReset(false);
-
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, &progress, [&progress, state] {
-            const qint64 total = state->total;
-            const qint64 done = state->done;
-            if (total > 0)
-                progress.setValue(int(qMin(done, total) * ProgressSteps / total));
-            // Everything is read; the output is still being written to the disk.
-            if (total > 0 && done >= total && progress.labelText() != tr("Saving..."))
-                progress.setLabelText(tr("Saving..."));
-        });
-        QObject::connect(&progress, &QProgressDialog::canceled, &loop, [state] { state->cancel = true; });
-        poll.start(100);
-        progress.show();
-        if (worker->isRunning())
-            loop.exec();
-    }
-
-    // The program may be ending with the join still under way: it stops, and
-    // leaves the output as it was.
+    // The loop ends early only where the program is ending: the join stops,
+    // leaving the output as it was.
     if (worker->isRunning()) {
         state->cancel = true;
         worker->wait();
     }
-    return state->result;
+    return state;
 }
 
 } // namespace
@@ -99,6 +174,8 @@ namespace JoinButton {
 
 void join(Form &window, CommonDialog &dialog, ListBox &list)
 {
+    if (g_running != nullptr)
+        return;
     if (list.ListCount() == 0) {
         MsgBox(&window, QStringLiteral("Add files first."));
         return;
@@ -117,17 +194,36 @@ void join(Form &window, CommonDialog &dialog, ListBox &list)
     for (int i = 0; i < count; ++i)
         inputs.append(list.List(i));
 
-    const JoinResult result = runJoin(window, inputs, output);
+#ifdef SIGXFSZ
+    // A write beyond the file-size limit then fails, and is told, instead of
+    // ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+    const std::shared_ptr<JoinState> state = runJoin(window, inputs, output);
+    if (state->quiet)
+        return;
+    const JoinResult &result = state->result;
     switch (result.status) {
     case JoinResult::Status::Success:
         MsgBox(&window, QStringLiteral("File(s) created: ") + QDir::toNativeSeparators(output));
         break;
     case JoinResult::Status::Failed:
+        if (result.failedInput >= 0)
+            list.setListIndex(int(result.failedInput));
         MsgBox(&window, result.errorMessage);
         break;
     case JoinResult::Status::Cancelled:
         break;
     }
+}
+
+bool stop()
+{
+    if (g_running == nullptr)
+        return false;
+    g_running->quiet = true;
+    g_running->cancel = true;
+    return true;
 }
 
 } // namespace JoinButton

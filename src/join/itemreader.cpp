@@ -31,17 +31,6 @@ constexpr std::size_t MaxBlockOutput = sizeof ItemSink::LineEnd * BlockSize;
 // Blocks planned at once: as many as fit the most the reader may ask of a sink.
 constexpr std::size_t BlocksPerRun = ItemSink::kMaxLineSpace / MaxBlockOutput;
 
-template <char Blank>
-constexpr std::array<char, 64> blankRow()
-{
-    std::array<char, 64> row{};
-    row.fill(Blank);
-    return row;
-}
-
-constexpr std::array<char, 64> kSpaces = blankRow<' '>();
-constexpr std::array<char, 64> kTabs = blankRow<'\t'>();
-
 } // namespace
 
 void ItemSink::item(const char *data, std::size_t size)
@@ -126,7 +115,7 @@ void ItemReader::finish()
         m_sink.itemEnd();
         break;
     }
-    m_heldBlanks.clear();
+    dropBlanks();
     m_state = State::BeforeItem;
 }
 
@@ -235,13 +224,16 @@ const char *ItemReader::readAfterQuoteText(const char *p, const char *end)
 {
     while (p != end) {
         if (isDelimiter(*p)) {
-            m_heldBlanks.clear();
+            dropBlanks();
             m_sink.itemEnd();
             return endItemAt(p, end);
         }
         if (isBlank(*p)) {
-            holdBlank(*p);
-            ++p;
+            const char *blanks = p;
+            do
+                ++p;
+            while (p != end && isBlank(*p));
+            holdBlanks(blanks, static_cast<std::size_t>(p - blanks));
             continue;
         }
         const char *text = p;
@@ -269,23 +261,37 @@ const char *ItemReader::endItemAt(const char *delimiter, const char *end)
     return next;
 }
 
-void ItemReader::holdBlank(char blank)
+// The oldest held blanks are in the store, if any are; the latest in memory.
+void ItemReader::holdBlanks(const char *blanks, std::size_t count)
 {
-    if (!m_heldBlanks.empty() && m_heldBlanks.back().blank == blank)
-        ++m_heldBlanks.back().count;
-    else
-        m_heldBlanks.push_back({blank, 1});
+    while (m_blankStore != nullptr && m_heldBlanks.size() + count > HeldBlanksInMemory) {
+        const std::size_t piece = HeldBlanksInMemory - m_heldBlanks.size();
+        m_heldBlanks.insert(m_heldBlanks.end(), blanks, blanks + piece);
+        m_blankStore->keep(m_heldBlanks.data(), m_heldBlanks.size());
+        m_blanksInStore = true;
+        m_heldBlanks.clear();
+        blanks += piece;
+        count -= piece;
+    }
+    m_heldBlanks.insert(m_heldBlanks.end(), blanks, blanks + count);
 }
 
 void ItemReader::releaseBlanks()
 {
-    for (const BlankRun &run : m_heldBlanks) {
-        const char *row = run.blank == ' ' ? kSpaces.data() : kTabs.data();
-        for (std::uint64_t left = run.count; left != 0;) {
-            const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(left, kSpaces.size()));
-            m_sink.itemData(row, piece);
-            left -= piece;
-        }
+    if (m_blanksInStore) {
+        m_blankStore->release(m_sink);
+        m_blanksInStore = false;
+    }
+    if (!m_heldBlanks.empty())
+        m_sink.itemData(m_heldBlanks.data(), m_heldBlanks.size());
+    m_heldBlanks.clear();
+}
+
+void ItemReader::dropBlanks()
+{
+    if (m_blanksInStore) {
+        m_blankStore->forget();
+        m_blanksInStore = false;
     }
     m_heldBlanks.clear();
 }

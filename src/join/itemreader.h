@@ -51,13 +51,33 @@ public:
 };
 
 /**
+ * Keeps the blanks that an ItemReader holds back beyond those it keeps in memory, in order, for as
+ * long as it takes to learn whether they belong to the item. A store reports its own failures.
+ */
+class BlankStore
+{
+public:
+    virtual ~BlankStore() = default;
+
+    /** Keeps @p size more bytes after those kept before. */
+    virtual void keep(const char *data, std::size_t size) = 0;
+
+    /** Passes every byte kept, in order, to @p sink's itemData(), and forgets them. */
+    virtual void release(ItemSink &sink) = 0;
+
+    /** Forgets every byte kept. */
+    virtual void forget() = 0;
+};
+
+/**
  * Takes one file's bytes apart into comma-and-line delimited data items.
  *
  * A push parser: feed() the file in chunks of any size, then finish() at its end. Items may span
  * chunks, and their bytes go to the sink as they are found, so memory stays bounded however long
  * a line or an item is. The one exception is a run of blanks inside the text that follows a
  * closing quote: those blanks are dropped if the item ends right after them, so they are held
- * back, as runs (blank, count), until something else decides.
+ * back until something else decides. The reader holds up to HeldBlanksInMemory of them itself
+ * and hands the rest to its BlankStore, or, without one, holds them all.
  *
  * The rules: CR LF, a lone LF and a lone CR each end a line. Blanks (space, tab) before an item
  * are skipped. An unquoted item runs to the next comma or line end and keeps every byte. A quoted
@@ -81,7 +101,13 @@ public:
      */
     enum class Machine : std::uint8_t { Fastest, Baseline, Portable };
 
+    /** The most held blanks that the reader keeps in memory where it has a BlankStore. */
+    static constexpr std::size_t HeldBlanksInMemory = 1 << 16;
+
     explicit ItemReader(ItemSink &sink, Machine machine = Machine::Fastest);
+
+    /** Where held blanks beyond HeldBlanksInMemory go; none, the default, holds them all in memory. */
+    void setBlankStore(BlankStore *store) { m_blankStore = store; }
 
     /** Reads the next @p size bytes of the file. */
     void feed(const char *data, std::size_t size);
@@ -102,12 +128,6 @@ private:
         AfterCr,        ///< an LF next belongs to this line end
     };
 
-    struct BlankRun
-    {
-        char blank;
-        std::uint64_t count;
-    };
-
     const char *readBlocks(const char *p, const char *end);
     const char *readItemStart(const char *p, const char *end);
     const char *readUnquoted(const char *p, const char *end);
@@ -115,15 +135,18 @@ private:
     const char *readAfterQuote(const char *p, const char *end);
     const char *readAfterQuoteText(const char *p, const char *end);
     const char *endItemAt(const char *delimiter, const char *end);
-    void holdBlank(char blank);
+    void holdBlanks(const char *blanks, std::size_t count);
     void releaseBlanks();
+    void dropBlanks();
 
     ItemSink &m_sink;
     const BlockKernels *m_kernels;
     State m_state = State::BeforeItem;
     bool m_sinkTakesLines = true; ///< until lineSpace() says otherwise
     const char *m_generalUntil = nullptr; ///< in the chunk being fed, the block-wise path waits until here
-    std::vector<BlankRun> m_heldBlanks;
+    std::vector<char> m_heldBlanks;       ///< the latest held, after those in the store
+    BlankStore *m_blankStore = nullptr;
+    bool m_blanksInStore = false;
 };
 
 #endif // ITEMREADER_H

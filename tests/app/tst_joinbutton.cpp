@@ -2,19 +2,24 @@
 #include "fakes.h"
 #include "filelist.h"
 #include "form.h"
+#include "form1.h"
+#include "graphicalcheckbox.h"
 #include "joinbutton.h"
 #include "listbox.h"
+#include "messagecompare.h"
+#include "testfiles.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <thread>
+#include <QUrl>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -22,17 +27,12 @@
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &content)
+QStringList entriesOf(const ListBox &list)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    QStringList texts;
+    for (int i = 0; i < list.ListCount(); ++i)
+        texts << list.List(i);
+    return texts;
 }
 
 // The window's parts with the dialogs and message boxes replaced; the files
@@ -65,13 +65,68 @@ struct Fixture
         JoinButton::join(window, dialog, *list);
     }
 
-    QStringList entries() const
+    QStringList entries() const { return entriesOf(*list); }
+};
+
+// The main window itself, with the dialogs and message boxes replaced, its
+// list holding a.csv and a named pipe that nobody writes, so that a join waits
+// for it until cancelled.
+struct WindowFixture
+{
+    QTemporaryDir dir;
+    FakeFileDialogs dialogs;
+    FileDialogs::Override useDialogs{dialogs};
+    FakeMessageBoxes messages;
+    MessageBoxes::Override useMessages{messages};
+    Form1 form;
+
+    ListBox *list() { return form.findChild<ListBox *>("List1"); }
+    GraphicalCheckBox *add() { return form.findChild<GraphicalCheckBox *>("Check1"); }
+    GraphicalCheckBox *join() { return form.findChild<GraphicalCheckBox *>("Check2"); }
+    QProgressDialog *progress() { return form.findChild<QProgressDialog *>(); }
+
+    bool setUp()
     {
-        QStringList texts;
-        for (int i = 0; i < list->ListCount(); ++i)
-            texts << list->List(i);
-        return texts;
+#ifdef Q_OS_UNIX
+        writeFile(dir.filePath("a.csv"), "1\n");
+        writeFile(dir.filePath("out.txt"), "precious");
+        if (::mkfifo(QFile::encodeName(dir.filePath("pipe")).constData(), 0600) != 0)
+            return false;
+        dialogs.answers << QStringList{dir.filePath("a.csv"), dir.filePath("pipe")};
+        QTest::mouseClick(add(), Qt::LeftButton);
+        form.show();
+        return list()->ListCount() == 2 && QTest::qWaitForWindowExposed(&form);
+#else
+        return false;
+#endif
     }
+
+    // Presses Join, choosing out.txt; runs whileJoining as soon as the join runs.
+    void pressJoin(const std::function<void()> &whileJoining)
+    {
+        dialogs.answers << QStringList{dir.filePath("out.txt")};
+        QTimer::singleShot(0, &form, whileJoining);
+        QTest::mouseClick(join(), Qt::LeftButton);
+    }
+
+    // Everything a user could do to the window: none of it may reach it.
+    void tryEverything()
+    {
+        QTest::mouseClick(add(), Qt::LeftButton);
+        QTest::mouseClick(join(), Qt::LeftButton);
+        list()->setFocus();
+        QTest::keyClick(list(), Qt::Key_Delete);
+        const QRect first = list()->visualItemRect(list()->item(0));
+        QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, first.center());
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(dir.filePath("a.csv"))});
+        QDragEnterEvent enter(first.center(), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(list()->viewport(), &enter);
+        QDropEvent drop(first.center(), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(list()->viewport(), &drop);
+    }
+
+    QStringList entries() { return entriesOf(*list()); }
 };
 
 } // namespace
@@ -88,7 +143,8 @@ private slots:
     void joins();
     void outputMayBeAnInput();
     void failureLeavesEverythingAsItWas();
-    void longJoinShowsProgressAndCancels();
+    void windowTakesNoInputWhileJoining();
+    void closingTheWindowStopsTheJoin();
 };
 
 void tst_JoinButton::emptyListAsksForFiles()
@@ -174,68 +230,89 @@ void tst_JoinButton::outputMayBeAnInput()
     QCOMPARE(f.messages.prompts, QStringList{"File(s) created: " + f.path("b.csv")});
 }
 
+// The failing entry is named and selected; the output, the list and the
+// folder stay as they were.
 void tst_JoinButton::failureLeavesEverythingAsItWas()
 {
     Fixture f;
     writeFile(f.dir.filePath("a.csv"), "1\n");
     writeFile(f.dir.filePath("b.csv"), "2\n");
-    f.addThroughTheDialog({"a.csv", "b.csv"});
+    f.addThroughTheDialog({"a.csv", "b.csv", "a.csv"});
     QVERIFY(QFile::remove(f.dir.filePath("b.csv"))); // deleted after it was added
     writeFile(f.dir.filePath("out.txt"), "precious");
     const QStringList before = f.entries();
+    f.list->setListIndex(2);
 
     f.join("out.txt");
     QCOMPARE(f.messages.prompts.size(), 1);
-    QVERIFY2(f.messages.prompts.constFirst().contains(f.path("b.csv")), qPrintable(f.messages.prompts.constFirst()));
+    QVERIFY2(sameMessage(f.messages.prompts[0], "Cannot read file " + f.path("b.csv") + ":\nNo such file or directory."),
+             qPrintable(f.messages.prompts[0]));
+    QCOMPARE(f.list->ListIndex(), 1);
     QCOMPARE(readFile(f.dir.filePath("out.txt")), QByteArray("precious"));
     QCOMPARE(f.entries(), before);
     QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"a.csv", "out.txt"}));
 }
 
-// An input that delivers its data only when the test says so keeps the join
-// running as long as needed, with no timing to guess.
-void tst_JoinButton::longJoinShowsProgressAndCancels()
+// Until the join has really ended, before and after Cancel, nothing reaches
+// the window; Cancel ends a join that waits for a pipe nobody writes.
+void tst_JoinButton::windowTakesNoInputWhileJoining()
 {
-#ifndef Q_OS_UNIX
-    QSKIP("needs a named pipe");
-#else
-    Fixture f;
-    writeFile(f.dir.filePath("a.csv"), "1\n");
-    const QString pipe = f.dir.filePath("slow.csv");
-    QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
-    f.addThroughTheDialog({"a.csv", "slow.csv"});
-    writeFile(f.dir.filePath("out.txt"), "precious");
-    f.window.show();
+    WindowFixture f;
+    if (!f.setUp())
+        QSKIP("needs a named pipe");
+    const QStringList entries = f.entries();
 
-    std::thread feeder;
+    bool blockedBeforeCancel = false;
+    bool blockedAfterCancel = false;
     bool progressShown = false;
-    QTimer look;
-    connect(&look, &QTimer::timeout, [&] {
-        auto *progress = f.window.findChild<QProgressDialog *>();
-        if (!progress || !progress->isVisible() || progressShown)
-            return;
+    QElapsedTimer sinceCancel;
+    f.pressJoin([&] {
+        f.tryEverything();
+        blockedBeforeCancel = f.dialogs.requests.size() == 2 && f.entries() == entries;
+        QTRY_VERIFY_WITH_TIMEOUT(f.progress() && f.progress()->isVisible(), 5000);
         progressShown = true;
-        QCOMPARE(progress->windowModality(), Qt::WindowModal);
-        progress->findChild<QPushButton *>()->click();
-        // Let the stalled read finish, so the join sees the cancel.
-        feeder = std::thread([pipe] {
-            QFile writer(pipe);
-            if (writer.open(QIODevice::WriteOnly))
-                writer.write("2,3\n");
-        });
+        auto *cancel = f.progress()->findChild<QPushButton *>();
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        sinceCancel.start();
+        QCOMPARE(f.progress()->labelText(), QStringLiteral("Cancelling..."));
+        QVERIFY(f.progress()->isVisible());
+        f.tryEverything();
+        blockedAfterCancel = f.dialogs.requests.size() == 2 && f.entries() == entries;
     });
-    look.start(50);
-    f.join("out.txt");
-    look.stop();
-    if (feeder.joinable())
-        feeder.join();
+    qInfo("from Cancel to the window taking input again: %lld ms", sinceCancel.elapsed());
 
     QVERIFY(progressShown);
+    QVERIFY(blockedBeforeCancel);
+    QVERIFY(blockedAfterCancel);
     QVERIFY(f.messages.prompts.isEmpty());
     QCOMPARE(readFile(f.dir.filePath("out.txt")), QByteArray("precious"));
     QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
-             (QStringList{"a.csv", "out.txt", "slow.csv"}));
-#endif
+             (QStringList{"a.csv", "out.txt", "pipe"}));
+    QVERIFY(!f.progress());
+    // The window takes input again.
+    QTest::mouseClick(f.add(), Qt::LeftButton);
+    QCOMPARE(f.dialogs.requests.size(), 3);
+}
+
+// Closing the window stops the join at once, tells nothing, leaves the output
+// as it was, and then closes the window.
+void tst_JoinButton::closingTheWindowStopsTheJoin()
+{
+    WindowFixture f;
+    if (!f.setUp())
+        QSKIP("needs a named pipe");
+
+    bool stillOpen = false;
+    f.pressJoin([&] {
+        QTest::qWait(100);
+        f.form.close();
+        stillOpen = f.form.isVisible();
+    });
+    QVERIFY(stillOpen); // until the join had ended
+    QVERIFY(!f.form.isVisible());
+    QVERIFY(f.messages.prompts.isEmpty());
+    QCOMPARE(readFile(f.dir.filePath("out.txt")), QByteArray("precious"));
+    QVERIFY(!JoinButton::stop());
 }
 
 QTEST_MAIN(tst_JoinButton)

@@ -1,63 +1,62 @@
 #include "joinengine.h"
+#include "messagecompare.h"
 #include "testfiles.h"
 
-#include <QtCore/QDeadlineTimer>
-#include <QtCore/QDir>
-#include <QtCore/QFile>
-#include <QtCore/QProcess>
-#include <QtCore/QTemporaryDir>
-#include <QtTest/QTest>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
 
 #ifdef Q_OS_UNIX
-#include <sys/resource.h>
-#include <sys/stat.h>
 #include <csignal>
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace {
 
-const QByteArray kOldOutput = "old output, must survive\r\n";
+const QByteArray OldOutput = "old output, must survive\r\n";
+const QByteArray Hint = "Try 'quillmere-join --help'.\n";
 
 struct Run
 {
     int exitCode = -1;
-    bool crashed = false;
+    bool crashed = false; ///< ended by a signal, whose number exitCode() then is
     QByteArray out;
     QByteArray err;
 };
 
-#ifdef Q_OS_LINUX
-bool signalPending(qint64 pid, int signal)
-{
-    const QList<QByteArray> lines = readFile(QStringLiteral("/proc/%1/status").arg(pid)).split('\n');
-    for (const QByteArray &line : lines) {
-        if (line.startsWith("SigPnd:") || line.startsWith("ShdPnd:")) {
-            if ((line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1) & 1) != 0)
-                return true;
-        }
-    }
-    return false;
-}
-#endif
-
 Run finish(QProcess &process)
 {
     Run run;
-    if (!process.waitForFinished(60000))
+    // It may have ended already, while the test waited.
+    if (process.state() != QProcess::NotRunning && !process.waitForFinished(60000))
         return run;
     run.exitCode = process.exitCode();
     run.crashed = process.exitStatus() == QProcess::CrashExit;
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
 #ifdef Q_OS_WIN
-    // Standard output and error are text streams, which end each line in CR LF on Windows.
-    run.out.replace("\r\n", "\n");
-    run.err.replace("\r\n", "\n");
+    run.err.replace("\r\n", "\n"); // a console's text mode
 #endif
     return run;
 }
+
+#ifdef Q_OS_UNIX
+// Opens the writing end of a pipe once the joiner reads it, without writing to it.
+int holdPipeOpen(const QString &pipe)
+{
+    int handle = -1;
+    for (QDeadlineTimer deadline(10000); handle < 0 && !deadline.hasExpired(); QTest::qWait(20))
+        handle = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);
+    return handle;
+}
+#endif
 
 } // namespace
 
@@ -70,16 +69,23 @@ private slots:
     void usage_data();
     void usage();
     void sameBytesAsTheEngine();
-    void listFromStandardInput();
+    void standardStreams_data();
+    void standardStreams();
+    void names_data();
+    void names();
     void failedJoin_data();
     void failedJoin();
-    void fullDisk();
-    void interrupted();
+    void fileSizeLimit_data();
+    void fileSizeLimit();
+    void stopSignals_data();
+    void stopSignals();
+    void folderThatTakesNoNewFile();
     void nonAsciiPaths();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
     QStringList files() const;
+    void start(QProcess &process, const QStringList &arguments);
     Run run(const QStringList &arguments, const QByteArray &input = {});
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -99,11 +105,16 @@ QStringList tst_Cli::files() const
     return QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
+void tst_Cli::start(QProcess &process, const QStringList &arguments)
+{
+    process.setWorkingDirectory(m_dir->path());
+    process.start(QStringLiteral(QUILLMERE_JOIN_PATH), arguments);
+}
+
 Run tst_Cli::run(const QStringList &arguments, const QByteArray &input)
 {
     QProcess process;
-    process.setWorkingDirectory(m_dir->path());
-    process.start(QStringLiteral(QUILLMERE_JOIN_PATH), arguments);
+    start(process, arguments);
     process.write(input);
     process.closeWriteChannel();
     return finish(process);
@@ -116,17 +127,22 @@ void tst_Cli::usage_data()
     QTest::addColumn<QByteArray>("out"); // the beginning of standard output
     QTest::addColumn<QByteArray>("err");
 
-    const QByteArray hint = "Try 'quillmere-join --help'.\n";
     QTest::addRow("no arguments") << QStringList{} << 2 << QByteArray()
-                                  << "quillmere-join: no output file: give -o OUTPUT\n" + hint;
-    QTest::addRow("no inputs") << QStringList{"-o", "out.txt"} << 2 << QByteArray() << "quillmere-join: no input files\n" + hint;
+                                  << "quillmere-join: No output file: give -o OUTPUT.\n" + Hint;
+    QTest::addRow("no inputs") << QStringList{"-o", "out.txt"} << 2 << QByteArray() << "quillmere-join: No input files.\n" + Hint;
     QTest::addRow("two outputs") << QStringList{"-o", "out.txt", "--output=x.txt", "a.csv"} << 2 << QByteArray()
-                                 << "quillmere-join: more than one output file\n" + hint;
+                                 << "quillmere-join: More than one output file.\n" + Hint;
+    QTest::addRow("empty output name") << QStringList{"-o", "", "a.csv"} << 2 << QByteArray()
+                                       << "quillmere-join: The output file name is empty.\n" + Hint;
+    QTest::addRow("empty input name") << QStringList{"-o", "out.txt", "a.csv", ""} << 2 << QByteArray()
+                                      << "quillmere-join: A file name is empty.\n" + Hint;
+    QTest::addRow("standard input twice") << QStringList{"-o", "out.txt", "-", "--files-from", "-"} << 2 << QByteArray()
+                                          << "quillmere-join: The standard input cannot be both an input and a list.\n" + Hint;
     QTest::addRow("unknown option") << QStringList{"-x", "a.csv"} << 2 << QByteArray()
-                                    << "quillmere-join: Unknown option 'x'.\n" + hint;
+                                    << "quillmere-join: Unknown option 'x'.\n" + Hint;
     QTest::addRow("value missing") << QStringList{"a.csv", "-o"} << 2 << QByteArray()
-                                   << "quillmere-join: Missing value after '-o'.\n" + hint;
-    QTest::addRow("version") << QStringList{"--version"} << 0 << QByteArray("1.00\n") << QByteArray();
+                                   << "quillmere-join: Missing value after '-o'.\n" + Hint;
+    QTest::addRow("version") << QStringList{"--version"} << 0 << QByteArray("quillmere-join 1.00\n") << QByteArray();
     QTest::addRow("help") << QStringList{"-o", "out.txt", "--help"} << 0
                           << QByteArray("Usage: quillmere-join -o OUTPUT [--files-from LIST]... [INPUT]...\n") << QByteArray();
 }
@@ -140,23 +156,23 @@ void tst_Cli::usage()
 
     const Run result = run(arguments);
     QCOMPARE(result.exitCode, exitCode);
-    QVERIFY2(result.out.startsWith(out), result.out.constData());
+    QVERIFY2(QByteArray(result.out).replace("\r\n", "\n").startsWith(out), result.out.constData());
     QCOMPARE(result.err, err);
     QCOMPARE(files(), (QStringList{"a.csv", "b.csv", "c.csv"}));
 }
 
 // Positional inputs come first, then each list's paths in order; a list may end its lines in
-// CR LF or LF and hold empty lines.
+// CR LF or LF, hold empty lines and begin with a byte-order mark.
 void tst_Cli::sameBytesAsTheEngine()
 {
     writeFile(path("lf.txt"), "b.csv\n" + path("a.csv").toUtf8() + "\n");
-    writeFile(path("crlf.txt"), "\r\nc.csv\r\nb.csv");
-    writeFile(path("out.txt"), kOldOutput);
+    writeFile(path("crlf.txt"), "\xEF\xBB\xBF\r\nc.csv\r\nb.csv");
+    writeFile(path("out.txt"), OldOutput);
 
     const Run result = run({"c.csv", "--files-from", "lf.txt", "-o", "out.txt", "a.csv", "--files-from=crlf.txt"});
+    QCOMPARE(result.err, QByteArray());
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.out, QByteArray());
-    QCOMPARE(result.err, QByteArray());
 
     const QStringList order{"c.csv", "a.csv", "b.csv", "a.csv", "c.csv", "b.csv"};
     QStringList inputs;
@@ -167,11 +183,83 @@ void tst_Cli::sameBytesAsTheEngine()
     QCOMPARE(readFile(path("out.txt")).left(18), QByteArray("c1 \r\nc\"2\r\na1\r\na2\r\n"));
 }
 
-void tst_Cli::listFromStandardInput()
+void tst_Cli::standardStreams_data()
 {
-    const Run result = run({"-o", "out.txt", "--files-from", "-"}, "a.csv\r\nb.csv\r\n");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("joined"); // in out.txt, or on the standard output
+
+    const QByteArray a = "a1\r\na2\r\na, 3\r\n";
+    QTest::addRow("list from standard input") << QStringList{"-o", "out.txt", "--files-from", "-"}
+                                              << QByteArray("a.csv\r\nb.csv\r\n") << a + "b1\r\n\r\nb2\r\n\r\n";
+    QTest::addRow("input from standard input") << QStringList{"-o", "out.txt", "a.csv", "-"} << QByteArray("p,\"q\r\n\"")
+                                               << a + "p\r\nq\r\n\r\n\r\n";
+    QTest::addRow("output to standard output") << QStringList{"-o", "-", "a.csv"} << QByteArray() << a + "\r\n";
+}
+
+void tst_Cli::standardStreams()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, joined);
+
+    const Run result = run(arguments, input);
+    QCOMPARE(result.err, QByteArray());
     QCOMPARE(result.exitCode, 0);
-    QCOMPARE(readFile(path("out.txt")), QByteArray("a1\r\na2\r\na, 3\r\nb1\r\n\r\nb2\r\n\r\n"));
+    QCOMPARE(arguments[1] == "-" ? result.out : readFile(path("out.txt")), joined);
+}
+
+// A name that cannot be passed on exactly is a usage error that shows it, and nothing is written.
+void tst_Cli::names_data()
+{
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<QStringList>("arguments"); // %1: a name that is no UTF-8
+    QTest::addColumn<QByteArray>("message");
+
+    QTest::addRow("argument no UTF-8") << QByteArray() << QStringList{"-o", "%1", "a.csv"}
+                                       << QByteArray("The argument \"out\\xFF.txt\" is no UTF-8 text, so no file of exactly "
+                                                     "that name can be opened.");
+    QTest::addRow("list line no UTF-8") << QByteArray("a.csv\nin\xC3.csv\n") << QStringList{"-o", "out.txt"}
+                                        << QByteArray("Line 2 of list.txt, \"in\\xC3.csv\", is no UTF-8 text, so no file of "
+                                                      "exactly that name can be opened.");
+    QTest::addRow("NUL in a list line") << QByteArray("a.csv\r\nb.csv\0c.csv\r\n", 20) << QStringList{"-o", "out.txt"}
+                                        << QByteArray("Line 2 of list.txt holds a NUL byte, which no file name can hold.");
+    QTest::addRow("list line too long") << "a.csv\n\n" + QByteArray((64 << 10) + 1, 'x') + "\n"
+                                        << QStringList{"-o", "out.txt"}
+                                        << QByteArray("Line 3 of list.txt is longer than 64 KiB, so it names no file.");
+}
+
+void tst_Cli::names()
+{
+    QFETCH(QByteArray, list);
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, message);
+
+    if (!list.isEmpty()) {
+        writeFile(path("list.txt"), list);
+        arguments << "--files-from" << "list.txt";
+    }
+    const QStringList before = files();
+    Run result;
+    if (!arguments.contains("%1")) {
+        result = run(arguments);
+    } else {
+#ifndef Q_OS_UNIX
+        QSKIP("arguments are bytes on Unix only");
+#else
+        // Bytes that are no UTF-8 reach the program only through the shell.
+        QString command = "exec \"$0\"";
+        for (const QString &argument : arguments)
+            command += argument == "%1" ? " \"$(printf 'out\\377.txt')\"" : " '" + argument + "'";
+        QProcess process;
+        process.setWorkingDirectory(m_dir->path());
+        process.start("sh", {"-c", command, QUILLMERE_JOIN_PATH});
+        result = finish(process);
+#endif
+    }
+    QCOMPARE(result.exitCode, 2);
+    QCOMPARE(result.err, "quillmere-join: " + message + "\n" + Hint);
+    QCOMPARE(files(), before);
 }
 
 void tst_Cli::failedJoin_data()
@@ -179,12 +267,12 @@ void tst_Cli::failedJoin_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message"); // %1: the folder of the test
 
-    QTest::addRow("missing input") << QStringList{"a.csv", "none.csv", "-o", "out.txt"}
-                                   << "Cannot read file none.csv: No such file or directory.";
-    QTest::addRow("folder as input") << QStringList{"a.csv", "-o", "out.txt", "%1"}
-                                     << "Cannot read file %1: file to open is a directory.";
+    QTest::addRow("missing input, told first") << QStringList{"a.csv", "-o", "out.txt", "--files-from", "list.txt"}
+                                               << "Cannot read file none.csv: No such file or directory.";
+    QTest::addRow("folder as input") << QStringList{"a.csv", "-o", "out.txt", "%1"} << "Cannot read file %1: It is a folder.";
     QTest::addRow("output folder missing") << QStringList{"a.csv", "-o", "none/out.txt"}
-                                           << "Cannot write file none/out.txt: No such file or directory.";
+                                           << "Cannot write file " + QDir::toNativeSeparators("none/out.txt")
+                                                  + ": No such file or directory.";
     QTest::addRow("missing list") << QStringList{"a.csv", "--files-from", "none.txt", "-o", "out.txt"}
                                   << "Cannot read file none.txt: No such file or directory.";
 }
@@ -194,70 +282,160 @@ void tst_Cli::failedJoin()
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
 
-    writeFile(path("out.txt"), kOldOutput);
+    writeFile(path("out.txt"), OldOutput);
+    QStringList list;
+    for (int i = 0; i < 1000; ++i)
+        list.append(i % 2 == 0 ? "a.csv" : "b.csv");
+    writeFile(path("list.txt"), (list.join('\n') + "\nnone.csv\n").toUtf8());
     const QStringList before = files();
     arguments.replaceInStrings("%1", m_dir->path());
     const Run result = run(arguments);
     QCOMPARE(result.exitCode, 1);
     QCOMPARE(result.out, QByteArray());
-    QCOMPARE(QString::fromUtf8(result.err),
-             "quillmere-join: " + message.replace("%1", QDir::toNativeSeparators(m_dir->path())) + "\n");
-    QCOMPARE(readFile(path("out.txt")), kOldOutput);
+    QVERIFY(result.err.endsWith('\n'));
+    const QString text = QString::fromUtf8(result.err).chopped(1);
+    QVERIFY2(sameMessage(text, "quillmere-join: " + message.replace("%1", QDir::toNativeSeparators(m_dir->path()))),
+             qPrintable(text));
+    QCOMPARE(readFile(path("out.txt")), OldOutput);
     QCOMPARE(files(), before);
 }
 
-// A disk that fills up: the child may write no file larger than 1 MiB, and a write beyond fails
-// with EFBIG instead of ending the process.
-void tst_Cli::fullDisk()
+// The child may write no file larger than 1 MiB: a write beyond fails (EFBIG) and is told,
+// instead of ending the program by SIGXFSZ. Where the join is staged (a hard-linked output),
+// that is a staging without room: the output stays as it was.
+void tst_Cli::fileSizeLimit_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QByteArray>("message");
+
+    QTest::addRow("replaced") << QString() << QByteArray("Cannot write file out.txt: File too large.");
+    QTest::addRow("staged") << "link.txt" << QByteArray("Cannot write file out.txt: Its temporary copy %1 cannot be "
+                                                        "written: File too large.");
+}
+
+void tst_Cli::fileSizeLimit()
 {
 #ifdef Q_OS_UNIX
+    QFETCH(QString, link);
+    QFETCH(QByteArray, message);
+
     writeFile(path("big.csv"), QByteArray("0123456789,").repeated(300000));
-    writeFile(path("out.txt"), kOldOutput);
+    writeFile(path("out.txt"), OldOutput);
+    if (!link.isEmpty())
+        QVERIFY(::link(QFile::encodeName(path("out.txt")).constData(), QFile::encodeName(path(link)).constData()) == 0);
     const QStringList before = files();
     QProcess process;
-    process.setWorkingDirectory(m_dir->path());
     process.setChildProcessModifier([] {
         const rlimit limit{1 << 20, 1 << 20};
         setrlimit(RLIMIT_FSIZE, &limit);
-        signal(SIGXFSZ, SIG_IGN);
     });
-    process.start(QStringLiteral(QUILLMERE_JOIN_PATH), {"-o", "out.txt", "big.csv"});
+    start(process, {"-o", "out.txt", "big.csv"});
     const Run result = finish(process);
     QCOMPARE(result.exitCode, 1);
-    QCOMPARE(result.err, QByteArray("quillmere-join: Cannot write file out.txt: File too large.\n"));
-    QCOMPARE(readFile(path("out.txt")), kOldOutput);
+    // %1, the temporary copy's name, is not known before.
+    const QByteArray expected = "quillmere-join: " + message + "\n";
+    const qsizetype name = expected.indexOf("%1");
+    QVERIFY2(name < 0 ? result.err == expected
+                      : result.err.startsWith(expected.left(name)) && result.err.endsWith(expected.mid(name + 2)),
+             result.err.constData());
+    QCOMPARE(readFile(path("out.txt")), OldOutput);
     QCOMPARE(files(), before);
 #else
     QSKIP("needs RLIMIT_FSIZE");
 #endif
 }
 
-// Stopped by a signal, the joiner takes its temporary file with it. The input is a pipe that the
-// test holds open, so the signal surely comes while the join is running.
-void tst_Cli::interrupted()
+// A join that waits for a pipe ends by the signal, the output as it was. A preloaded library
+// holds the final flush, or the rename after it, until the signal comes: a signal during the
+// flush leaves the old output too; once the rename is under way, it completes.
+void tst_Cli::stopSignals_data()
 {
-#ifdef Q_OS_LINUX
-    writeFile(path("out.txt"), kOldOutput);
-    QVERIFY(mkfifo(QFile::encodeName(path("pipe")).constData(), 0600) == 0);
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<QString>("heldIn"); // "pipe" (nobody writes, or "writer" holds it open), or a call
+    QTest::addColumn<bool>("replaced");
+#ifdef Q_OS_UNIX
+    QTest::addRow("SIGINT, nobody writing") << SIGINT << "pipe" << false;
+    QTest::addRow("SIGTERM, writer silent") << SIGTERM << "writer" << false;
+    QTest::addRow("SIGHUP, writer silent") << SIGHUP << "writer" << false;
+    QTest::addRow("SIGINT during the final flush") << SIGINT << "fsync" << false;
+    QTest::addRow("SIGINT during the rename") << SIGINT << "rename" << true;
+#endif
+}
+
+void tst_Cli::stopSignals()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("needs named pipes and signals");
+#else
+    QFETCH(int, signal);
+    QFETCH(QString, heldIn);
+    QFETCH(bool, replaced);
+
+    writeFile(path("out.txt"), OldOutput);
+    QCOMPARE(::mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
     const QStringList before = files();
     QProcess process;
-    process.setWorkingDirectory(m_dir->path());
-    process.start(QStringLiteral(QUILLMERE_JOIN_PATH), {"-o", "out.txt", "a.csv", "pipe"});
-    int pipe = -1; // opens once the joiner has opened the other end
-    for (QDeadlineTimer deadline(10000); pipe < 0 && !deadline.hasExpired(); QTest::qWait(20))
-        pipe = open(QFile::encodeName(path("pipe")).constData(), O_WRONLY | O_NONBLOCK);
-    QVERIFY(pipe >= 0);
-    QCOMPARE(write(pipe, "x,y\n", 4), 4);
-    QVERIFY(kill(static_cast<pid_t>(process.processId()), SIGTERM) == 0);
-    // Only once the signal is delivered may the join see the end of its input.
-    QTRY_VERIFY_WITH_TIMEOUT(!signalPending(process.processId(), SIGTERM), 10000);
-    close(pipe);
-    const Run result = finish(process);
-    QVERIFY(result.crashed);
-    QCOMPARE(readFile(path("out.txt")), kOldOutput);
-    QCOMPARE(files(), before);
+    const bool inPipe = heldIn == "pipe" || heldIn == "writer";
+    if (!inPipe) {
+#ifndef QUILLMERE_SLOWCALL_PATH
+        QSKIP("needs a library preloaded into the joiner (Linux)");
 #else
-    QSKIP("needs named pipes and /proc");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LD_PRELOAD", QUILLMERE_SLOWCALL_PATH);
+        environment.insert("QUILLMERE_SLOW_CALL", heldIn);
+        environment.insert("QUILLMERE_SLOW_CALL_STARTED", path("started"));
+        process.setProcessEnvironment(environment);
+#endif
+    }
+    start(process, {"-o", "out.txt", "a.csv", inPipe ? "pipe" : "b.csv"});
+    const int writer = heldIn == "writer" ? holdPipeOpen(path("pipe")) : -1;
+    if (heldIn == "writer")
+        QVERIFY(writer >= 0);
+    if (heldIn == "pipe")
+        QTest::qWait(300);
+    if (!inPipe)
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path("started")), 10000);
+    QCOMPARE(::kill(static_cast<pid_t>(process.processId()), signal), 0);
+    const Run result = finish(process);
+    ::close(writer);
+    QVERIFY(result.crashed);
+    QCOMPARE(result.exitCode, signal);
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(readFile(path("out.txt")), replaced ? "a1\r\na2\r\na, 3\r\nb1\r\n\r\nb2\r\n\r\n" : OldOutput);
+    QCOMPARE(files(), inPipe ? before : before + QStringList{"started"});
+#endif
+}
+
+// The reported case, as an ordinary user: the output's folder takes no new file, so the join is
+// staged elsewhere and copied into the output in place.
+void tst_Cli::folderThatTakesNoNewFile()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("needs Unix permissions");
+#else
+    if (geteuid() != 0)
+        QSKIP("runs the joiner as nobody, which takes root; tst_joinengine runs this case as the user");
+    QVERIFY(QDir(m_dir->path()).mkdir("d"));
+    writeFile(path("d/out.txt"), "OLD\n");
+    for (const QString &name : {QString(), QStringLiteral("d"), QStringLiteral("d/out.txt"), QStringLiteral("a.csv")})
+        QCOMPARE(::chown(QFile::encodeName(path(name)).constData(), 65534, 65534), 0);
+    QVERIFY(QFile::setPermissions(path("d"), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ExeOther));
+    struct stat before = {};
+    struct stat after = {};
+    ::stat(QFile::encodeName(path("d/out.txt")).constData(), &before);
+
+    QProcess process;
+    process.setChildProcessModifier([] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(99);
+    });
+    start(process, {"-o", "d/out.txt", "d/out.txt", "a.csv"});
+    QCOMPARE(finish(process).exitCode, 0);
+    ::stat(QFile::encodeName(path("d/out.txt")).constData(), &after);
+    QVERIFY(QFile::setPermissions(path("d"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    QCOMPARE(readFile(path("d/out.txt")), QByteArray("OLD\r\na1\r\na2\r\na, 3\r\n\r\n"));
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(QDir(path("d")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"out.txt"});
 #endif
 }
 

@@ -394,7 +394,7 @@ void tst_ItemReader::itemsArriveAsTheyAreRead()
     QCOMPARE(sink.items, 1);
 }
 
-// The blanks inside the text after a closing quote are held back as runs, not byte by byte.
+// The blanks inside the text after a closing quote are held back, and come out as they were.
 void tst_ItemReader::longBlankRunsAfterAQuote()
 {
     const QByteArray blanks = QByteArray(100000, ' ') + QByteArray(3, '\t') + QByteArray(70, ' ');

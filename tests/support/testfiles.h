@@ -1,11 +1,10 @@
-#ifndef TESTFILES_H
-#define TESTFILES_H
+#pragma once
 
-// Real files for the join tests: written whole, read back whole.
+// Real files for the tests: written whole, read back whole.
 
-#include <QtCore/QByteArray>
-#include <QtCore/QFile>
-#include <QtTest/QTest>
+#include <QByteArray>
+#include <QFile>
+#include <QTest>
 
 inline void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -19,5 +18,3 @@ inline QByteArray readFile(const QString &path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
-
-#endif // TESTFILES_H

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "itemreader.h"
+
+#include <QString>
+
+#include <memory>
+
+class QTemporaryFile;
+
+/**
+ * Keeps the blanks that an ItemReader holds back beyond those it keeps in memory, in a temporary
+ * file in the system's temporary folder that is made when first needed and gone when this ends.
+ */
+class HeldBlankFile final : public BlankStore
+{
+public:
+    HeldBlankFile();
+    ~HeldBlankFile() override;
+
+    void keep(const char *data, std::size_t size) override;
+    void release(ItemSink &sink) override;
+    void forget() override;
+
+    /** Empty while every byte was kept; else why not. */
+    QString errorString() const { return m_error; }
+
+private:
+    void fail(const QString &reason);
+
+    std::unique_ptr<QTemporaryFile> m_file;
+    qint64 m_size = 0;
+    QString m_error;
+};

@@ -87,4 +87,7 @@ test-tsan: deps
 	cmake -S . -B build-tsan -G Ninja -DCMAKE_CXX_COMPILER=$(CLANG_CXX) -DCMAKE_BUILD_TYPE=Debug \
 	    -DQUILLMERE_SANITIZE=thread
 	cmake --build build-tsan --parallel $(JOBS) --target quillmere_threaded_tests
-	tools/sanitizers/ctest.sh build-tsan --parallel $(JOBS) --label-regex '^threads$$'
+	# Fusion, the style offscreen, draws its button faces with Qt's thread pool, whose threads hand
+	# their queue to each other under a QMutex the sanitizer cannot see, in functions that have no
+	# name to suppress. The Windows style draws without it; no test here depends on the style.
+	QT_STYLE_OVERRIDE=Windows tools/sanitizers/ctest.sh build-tsan --parallel $(JOBS) --label-regex '^threads$$'

@@ -1,7 +1,7 @@
 #!/bin/sh
 # build-qt-kit.sh WORK_DIR: builds the Qt kit that the Windows build of Quillmere uses, from
 # Debian 12's own qt6-base source, and leaves it in WORK_DIR as qt6.4.2-mingw64-x86_64.tar.gz
-# (it unpacks to qt6.4.2-mingw64/) with its SHA256SUMS. About 26 minutes on two cores.
+# (it unpacks to qt6.4.2-mingw64/) with its SHA256SUMS. About 16 minutes on two cores.
 #
 # The kit: Qt Core, Gui, Widgets and Test 6.4.2 as DLLs for x86_64-w64-mingw32 (posix threads),
 # with their import libraries, headers and CMake packages; the windows, offscreen and minimal

@@ -4,7 +4,7 @@
 #
 # A tarball of the kit in SHARED_DIR (a cache that several checkouts share) is used when its
 # SHA256 is the one recorded in qt-kit.sha256; otherwise the kit is built from Debian's source by
-# build-qt-kit.sh in KIT_DIR/source (about 26 minutes on two cores). Either way the kit is
+# build-qt-kit.sh in KIT_DIR/source (about 16 minutes on two cores). Either way the kit is
 # unpacked once, and a stamp in it says which tarball it came from.
 set -eu
 

@@ -4,6 +4,7 @@
 #include "listbox.h"
 #include "recordingwindowsystem.h"
 #include "runtimeerror.h"
+#include "testfiles.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -17,13 +18,6 @@
 #include <QTimer>
 
 namespace {
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
 
 QByteArray committedCursor()
 {

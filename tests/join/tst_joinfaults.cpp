@@ -1,0 +1,373 @@
+#include "faultysystemcalls.h"
+#include "itemreader.h"
+#include "joinengine.h"
+#include "joinerror.h"
+#include "testfiles.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <map>
+#include <thread>
+
+#ifndef Q_OS_WIN
+#include <cerrno>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+using Call = FaultySystemCalls::Call;
+
+namespace {
+
+const QByteArray OldOutput = "old output, must survive\r\n";
+
+enum class Output { New, Replaced, Staged, Pipe };
+
+// Enough for the output to be written in several turns and copied in place in several pieces,
+// and blanks held back in a temporary file of their own.
+QList<QByteArray> inputContents()
+{
+    const QByteArray heldBlanks = QByteArray(" \t").repeated(int(ItemReader::HeldBlanksInMemory));
+    return {QByteArray("alpha,\"beta, gamma\",delta\r\n").repeated(48000), "\"q\"x" + heldBlanks + "y\n", "last"};
+}
+
+// Which calls each kind of fault is made in: where the system can give that reason.
+#ifdef Q_OS_WIN
+const QList<Call> Writing{Call::CreateFileW, Call::WriteFile,    Call::FlushFileBuffers,
+                          Call::SetEndOfFile, Call::ReplaceFileW, Call::MoveFileExW};
+const QList<Call> Opening{Call::CreateFileW, Call::ReplaceFileW, Call::MoveFileExW, Call::DeleteFileW};
+const QList<Call> Moving{Call::ReadFile, Call::WriteFile};
+#else
+const QList<Call> Writing{Call::openat, Call::write,  Call::fsync,     Call::fallocate,
+                          Call::ftruncate, Call::linkat, Call::renameat2, Call::fsetxattr};
+const QList<Call> Interruptible{Call::openat, Call::read,      Call::write, Call::close, Call::fsync,
+                                Call::ftruncate, Call::fallocate, Call::flock, Call::poll, Call::fchmod};
+const QList<Call> Moving{Call::read, Call::write};
+#endif
+
+enum class Fault { Error, Shorten };
+
+// The reading end of a named pipe, open before the join starts, keeping what it reads on a
+// thread of its own until the writer has gone.
+class PipeReader
+{
+public:
+    explicit PipeReader(const QString &path)
+    {
+#ifndef Q_OS_WIN
+        m_path = QFile::encodeName(path);
+        m_handle = ::open(m_path.constData(), O_RDONLY | O_NONBLOCK);
+        m_thread = std::thread([this] {
+            pollfd entry{m_handle, POLLIN, 0};
+            for (;;) {
+                ::poll(&entry, 1, -1);
+                char buffer[65536];
+                const ssize_t count = ::read(m_handle, buffer, sizeof buffer);
+                if (count > 0)
+                    bytes.append(buffer, count);
+                else if (count == 0 || errno != EAGAIN)
+                    break;
+            }
+            ::close(m_handle);
+        });
+#else
+        Q_UNUSED(path);
+#endif
+    }
+    ~PipeReader() { finish(); }
+
+    // Where no writer came, one that comes and goes ends the wait.
+    void finish()
+    {
+#ifndef Q_OS_WIN
+        if (!m_thread.joinable())
+            return;
+        ::close(::open(m_path.constData(), O_WRONLY | O_NONBLOCK));
+        m_thread.join();
+#endif
+    }
+
+    QByteArray bytes;
+
+private:
+    QByteArray m_path;
+    int m_handle = -1;
+    std::thread m_thread;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Output)
+Q_DECLARE_METATYPE(Fault)
+Q_DECLARE_METATYPE(QList<Call>)
+
+class tst_JoinFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void everyCall_data();
+    void everyCall();
+    void cancelWhileReplacing_data();
+    void cancelWhileReplacing();
+
+private:
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    QString outputPath() const { return path(m_output == Output::Pipe ? "pipe" : "d/out.txt"); }
+    void prepare(Output output);
+    void restore();
+    QStringList leftOver() const;
+    JoinResult join(FaultySystemCalls &calls);
+    QString check(const JoinResult &result, int error, bool mustSucceed);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QStringList m_inputs;
+    Output m_output = Output::New;
+    QByteArray m_expected;
+    QStringList m_before;
+    std::unique_ptr<PipeReader> m_reader;
+};
+
+void tst_JoinFaults::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QVERIFY(QDir(m_dir->path()).mkpath("d"));
+    QVERIFY(QDir(m_dir->path()).mkpath("tmp"));
+    m_inputs.clear();
+    for (const QByteArray &content : inputContents()) {
+        m_inputs.append(path(QStringLiteral("in%1.csv").arg(m_inputs.size())));
+        writeFile(m_inputs.last(), content);
+    }
+    // Temporary files are made here, where what is left shows.
+    const QByteArray temporary = QFile::encodeName(QDir::toNativeSeparators(path("tmp")));
+    qputenv("TMPDIR", temporary);
+    qputenv("TMP", temporary);
+    qputenv("TEMP", temporary);
+}
+
+void tst_JoinFaults::cleanup()
+{
+    m_reader.reset();
+    qunsetenv("TMPDIR");
+}
+
+void tst_JoinFaults::prepare(Output output)
+{
+    m_output = output;
+    if (output == Output::Pipe) {
+#ifdef Q_OS_WIN
+        QSKIP("no named pipes in the file system");
+#else
+        QCOMPARE(::mkfifo(QFile::encodeName(outputPath()).constData(), 0600), 0);
+#endif
+    }
+    if (output == Output::Staged) {
+        writeFile(outputPath(), OldOutput);
+#ifdef Q_OS_WIN
+        QVERIFY(::CreateHardLinkW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path("d/hard.txt")).utf16()),
+                                  reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(outputPath()).utf16()), nullptr));
+#else
+        QCOMPARE(::link(QFile::encodeName(outputPath()).constData(), QFile::encodeName(path("d/hard.txt")).constData()), 0);
+#endif
+    }
+    restore();
+    m_before = leftOver();
+}
+
+// The output as it was before each join.
+void tst_JoinFaults::restore()
+{
+    if (m_output == Output::New)
+        QFile::remove(outputPath());
+    if (m_output == Output::Replaced || m_output == Output::Staged)
+        writeFile(outputPath(), OldOutput);
+    if (m_output == Output::Pipe)
+        m_reader = std::make_unique<PipeReader>(outputPath());
+}
+
+// Everything in the output's folder and the folder for temporary files.
+QStringList tst_JoinFaults::leftOver() const
+{
+    QStringList names;
+    for (const QString &folder : {QStringLiteral("d"), QStringLiteral("tmp")}) {
+        for (const QString &name : QDir(path(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+            names.append(folder + '/' + name);
+    }
+    return names;
+}
+
+JoinResult tst_JoinFaults::join(FaultySystemCalls &calls)
+{
+    const SystemCalls::Override useThem(calls);
+    return joinFiles(m_inputs, outputPath());
+}
+
+// What a join that met a fault must have left: the whole join, or a message that names the file
+// and the reason with the output as it was, and in either case nothing else. Where the output
+// was already being overwritten, the message says where the whole join is kept. Empty where all
+// is well.
+QString tst_JoinFaults::check(const JoinResult &result, int error, bool mustSucceed)
+{
+    QByteArray output = m_reader ? (m_reader->finish(), m_reader->bytes) : readFile(outputPath());
+    QStringList left = leftOver();
+    if (result.status == JoinResult::Status::Success) {
+        if (output != m_expected)
+            return QStringLiteral("succeeded with %1 bytes of output instead of %2").arg(output.size()).arg(m_expected.size());
+        if (m_output == Output::New)
+            left.removeOne("d/out.txt");
+        return left == m_before ? QString() : "left " + left.join(", ");
+    }
+    const QString message = result.errorMessage;
+    if (mustSucceed)
+        return "failed: " + message;
+    if (result.status != JoinResult::Status::Failed)
+        return QStringLiteral("cancelled");
+    if (!message.contains(reasonText(systemErrorText(error))))
+        return "the reason is missing: " + message;
+    bool namesFile = message.startsWith("Cannot write file " + displayPath(outputPath()) + ":\n");
+    for (const QString &input : std::as_const(m_inputs))
+        namesFile = namesFile || message.startsWith("Cannot read file " + displayPath(input) + ":\n");
+    if (!namesFile)
+        return "the file is not named: " + message;
+    const QString keptIn = QStringLiteral("the whole join is kept in ");
+    if (const qsizetype at = message.indexOf(keptIn); at >= 0) {
+        const QString kept = QDir::fromNativeSeparators(message.mid(at + keptIn.size()).chopped(1));
+        if (readFile(kept) != m_expected)
+            return "the join is not kept in " + kept;
+        left.removeOne(QDir(m_dir->path()).relativeFilePath(kept));
+        QFile::remove(kept);
+    } else if (m_output != Output::Pipe && output != (m_output == Output::New ? QByteArray("<unreadable>") : OldOutput)) {
+        return "the output changed: " + message;
+    }
+    return left == m_before ? QString() : "left " + left.join(", ") + " after: " + message;
+}
+
+// Every call that the join makes on each of its ways is made to fail in turn, or to be
+// interrupted, or to move fewer bytes; the join either completes or fails as it must.
+void tst_JoinFaults::everyCall_data()
+{
+    QTest::addColumn<Output>("output");
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QList<Call>>("calls"); // where the fault is made; none: in every call
+    QTest::addColumn<bool>("mustSucceed");
+
+    const QList<Call> every;
+    for (const auto &[output, name] : {std::pair(Output::New, "new file"), std::pair(Output::Replaced, "renamed over"),
+                                       std::pair(Output::Staged, "copied in place"), std::pair(Output::Pipe, "pipe")}) {
+#ifdef Q_OS_WIN
+        QTest::addRow("%s, access denied", name) << output << Fault::Error << int(ERROR_ACCESS_DENIED) << every << false;
+        QTest::addRow("%s, disk full", name) << output << Fault::Error << int(ERROR_DISK_FULL) << Writing << false;
+        QTest::addRow("%s, sharing violation", name)
+            << output << Fault::Error << int(ERROR_SHARING_VIOLATION) << Opening << false;
+#else
+        QTest::addRow("%s, EIO", name) << output << Fault::Error << EIO << every << false;
+        QTest::addRow("%s, EINTR", name) << output << Fault::Error << EINTR << Interruptible << true;
+        QTest::addRow("%s, ENOSPC", name) << output << Fault::Error << ENOSPC << Writing << false;
+        QTest::addRow("%s, EDQUOT", name) << output << Fault::Error << EDQUOT << Writing << false;
+        QTest::addRow("%s, EFBIG", name) << output << Fault::Error << EFBIG << Writing << false;
+#endif
+        QTest::addRow("%s, short", name) << output << Fault::Shorten << 0 << Moving << true;
+    }
+}
+
+void tst_JoinFaults::everyCall()
+{
+    QFETCH(Output, output);
+    QFETCH(Fault, fault);
+    QFETCH(int, error);
+    QFETCH(QList<Call>, calls);
+    QFETCH(bool, mustSucceed);
+
+    prepare(output);
+    FaultySystemCalls system;
+    const JoinResult clean = join(system);
+    QCOMPARE(clean.errorMessage, QString());
+    m_expected = m_reader ? (m_reader->finish(), m_reader->bytes) : readFile(outputPath());
+    QVERIFY(m_expected.size() > 1 << 20);
+    const QList<Call> made = system.calls();
+
+    std::map<Call, int> seen;
+    int faults = 0;
+    for (const Call call : made) {
+        const int nth = ++seen[call];
+        if (!calls.isEmpty() && !calls.contains(call))
+            continue;
+        restore();
+        system.reset();
+        if (fault == Fault::Error)
+            system.fail(call, nth, error);
+        else
+            system.shorten(call, nth);
+        const JoinResult result = join(system);
+        const QString problem = check(result, error, mustSucceed);
+        QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("%1 #%2: %3").arg(FaultySystemCalls::nameOf(call)).arg(nth).arg(problem)));
+        ++faults;
+    }
+    QVERIFY(faults > 0);
+}
+
+// A cancel stops the join until the output is being replaced, and from then on no longer.
+void tst_JoinFaults::cancelWhileReplacing_data()
+{
+    QTest::addColumn<Output>("output");
+    QTest::addColumn<Call>("during"); // its last call in the join
+    QTest::addColumn<bool>("replaced");
+
+#ifdef Q_OS_WIN
+    QTest::addRow("renamed over, final flush") << Output::Replaced << Call::FlushFileBuffers << false;
+    QTest::addRow("renamed over, rename") << Output::Replaced << Call::ReplaceFileW << true;
+    QTest::addRow("new file, rename") << Output::New << Call::MoveFileExW << true;
+    QTest::addRow("copied in place, copy") << Output::Staged << Call::SetEndOfFile << true;
+#else
+    QTest::addRow("renamed over, final flush") << Output::Replaced << Call::fsync << false;
+    QTest::addRow("renamed over, rename") << Output::Replaced << Call::renameat2 << true;
+    QTest::addRow("new file, final flush") << Output::New << Call::fsync << false;
+    QTest::addRow("new file, link") << Output::New << Call::linkat << true;
+    QTest::addRow("copied in place, room made") << Output::Staged << Call::fallocate << false;
+    QTest::addRow("copied in place, copy") << Output::Staged << Call::ftruncate << true;
+#endif
+}
+
+void tst_JoinFaults::cancelWhileReplacing()
+{
+    QFETCH(Output, output);
+    QFETCH(Call, during);
+    QFETCH(bool, replaced);
+
+    prepare(output);
+    FaultySystemCalls system;
+    QCOMPARE(join(system).errorMessage, QString());
+    m_expected = readFile(outputPath());
+    const int last = int(system.calls().count(during));
+    QVERIFY(last > 0);
+
+    restore();
+    system.reset();
+    std::atomic<bool> cancel{false};
+    system.before(during, last, [&cancel] { cancel = true; });
+    JoinResult result;
+    {
+        const SystemCalls::Override useThem(system);
+        result = joinFiles(m_inputs, outputPath(), {{}, &cancel});
+    }
+    QVERIFY(cancel);
+    QCOMPARE(result.status, replaced ? JoinResult::Status::Success : JoinResult::Status::Cancelled);
+    QCOMPARE(readFile(outputPath()), replaced ? m_expected : output == Output::New ? "<unreadable>" : OldOutput);
+    QStringList left = leftOver();
+    if (output == Output::New && replaced)
+        left.removeOne("d/out.txt");
+    QCOMPARE(left, m_before);
+}
+
+QTEST_APPLESS_MAIN(tst_JoinFaults)
+#include "tst_joinfaults.moc"

@@ -1,5 +1,6 @@
 #include "heldblankfile.h"
 
+#include "joinerror.h"
 #include "temporaryfolder.h"
 
 #include <QCoreApplication>
@@ -19,9 +20,11 @@ void HeldBlankFile::keep(const char *data, std::size_t size)
 {
     if (!m_error.isEmpty())
         return;
-    QString reason;
-    if (!m_file.isOpen() && !makeTemporaryFile(QStringLiteral("quillmere-blanks"), &m_file, &reason))
-        return fail(reason);
+    QStringList failures;
+    if (!m_file.isOpen() && !makeTemporaryFile(QStringLiteral("quillmere-blanks"), &m_file, &failures)) {
+        m_error = QCoreApplication::translate("JoinEngine", "No temporary file can be made %1").arg(placesTried(failures));
+        return;
+    }
     for (qint64 left = static_cast<qint64>(size); left > 0;) {
         const qint64 written = m_file.file().write(data, left);
         if (written <= 0)
@@ -59,9 +62,6 @@ void HeldBlankFile::forget()
 
 void HeldBlankFile::fail(const QString &reason)
 {
-    if (m_file.isOpen())
-        m_error = QCoreApplication::translate("JoinEngine", "A temporary file in %1 cannot be written: %2")
-                      .arg(QDir::toNativeSeparators(m_file.folder().path), reason);
-    else
-        m_error = reason;
+    m_error = QCoreApplication::translate("JoinEngine", "A temporary file in %1 cannot be written: %2")
+                  .arg(displayPath(m_file.folder().path), reasonText(reason));
 }

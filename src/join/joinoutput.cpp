@@ -46,7 +46,7 @@ QString JoinOutput::writeError() const
 
 QString JoinOutput::stagingPlace() const
 {
-    return QDir::toNativeSeparators(m_temporary.folder().path);
+    return displayPath(m_temporary.folder().path);
 }
 
 QString JoinOutput::failureMessage(const QString &reason) const
@@ -81,7 +81,7 @@ bool JoinOutput::commit()
             return true;
         return isNameTaken(error) ? fail(tr("Another file of that name was made during the join")) : failWith(error);
     case Kind::Replaced:
-        if (!flushBeforeReplacing(m_temporary.file()))
+        if (!finishReplacement() || !flushBeforeReplacing(m_temporary.file()))
             return false;
         if (!stillLeadsThere(m_path, m_target, &error))
             return error != 0 ? failWith(error) : fail(tr("It was replaced or moved during the join"));
@@ -90,7 +90,7 @@ bool JoinOutput::commit()
             return true;
         // Where the output went with it, the join is all there is, and stays.
         if (m_temporary.isKept())
-            return fail(tr("%1; the whole join is kept in %2").arg(reasonText(systemErrorText(error)), m_temporary.path()));
+            return fail(tr("%1; the whole join is kept in %2").arg(reasonText(systemErrorText(error)), displayPath(m_temporary.path())));
         return failWith(error);
     case Kind::Staged:
         return commitStaged();
@@ -121,7 +121,7 @@ bool JoinOutput::commitStaged()
     if (copyInPlace(size, &reason))
         return true;
     if (m_temporary.keep(&error))
-        return fail(tr("%1; the whole join is kept in %2").arg(reasonText(reason), m_temporary.path()));
+        return fail(tr("%1; the whole join is kept in %2").arg(reasonText(reason), displayPath(m_temporary.path())));
     return fail(tr("%1; the whole join cannot be kept either: %2").arg(reasonText(reason), reasonText(systemErrorText(error))));
 }
 

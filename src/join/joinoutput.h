@@ -73,6 +73,7 @@ private:
     bool openStandardOutput();
     bool lockForCopy(int *error);
     bool stageBesideOrElsewhere();
+    bool finishReplacement();
     bool flushBeforeReplacing(SystemFile &file);
     bool commitStaged();
     bool copyInPlace(qint64 size, QString *reason);

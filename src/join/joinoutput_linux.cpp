@@ -118,11 +118,10 @@ bool JoinOutput::stageBesideOrElsewhere()
     int error = 0;
     if (m_temporary.create(m_target.folder, m_target.name, &error))
         return true;
-    QString reason;
-    if (makeTemporaryFile(QStringLiteral("quillmere-join"), &m_temporary, &reason))
+    QStringList failures{tr("beside it (%1)").arg(reasonText(systemErrorText(error)))};
+    if (makeTemporaryFile(QStringLiteral("quillmere-join"), &m_temporary, &failures))
         return true;
-    return fail(tr("No temporary copy of the join can be made beside it (%1); %2")
-                    .arg(reasonText(systemErrorText(error)), reason));
+    return fail(tr("No temporary copy of the join can be made %1").arg(placesTried(failures)));
 }
 
 bool JoinOutput::openDirect()
@@ -176,6 +175,14 @@ void JoinOutput::startWriteBack()
 {
     if (m_kind != Kind::Direct)
         sys().sync_file_range(m_temporary.file().handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
+// A write by anyone but root clears the set-ID bits that the replacement was given: they are
+// set again once the join is written.
+bool JoinOutput::finishReplacement()
+{
+    int error = 0;
+    return restoreMode(m_target, m_temporary.file().handle(), &error) || failWith(error);
 }
 
 // Writes the join to the disk, in pieces with a look at the stop between them, so that a cancel

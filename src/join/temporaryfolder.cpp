@@ -59,22 +59,26 @@ std::shared_ptr<const Folder> openFolder(const QString &path, int *error)
 
 } // namespace
 
-bool makeTemporaryFile(const QString &base, TemporaryFile *file, QString *reason)
+bool makeTemporaryFile(const QString &base, TemporaryFile *file, QStringList *failures)
 {
-    QStringList failures;
-    for (const QString &path : candidates()) {
+    const QStringList folders = candidates();
+    if (folders.isEmpty())
+        failures->append(QCoreApplication::translate("JoinEngine", "in a folder for temporary files (the system names none)"));
+    for (const QString &path : folders) {
         int error = 0;
         const std::shared_ptr<const Folder> folder = openFolder(path, &error);
         if (folder && file->create(folder, base, &error))
             return true;
-        failures.append(QCoreApplication::translate("JoinEngine", "%1 (%2)")
-                            .arg(QDir::toNativeSeparators(path), reasonText(systemErrorText(error))));
+        failures->append(QCoreApplication::translate("JoinEngine", "in %1 (%2)")
+                             .arg(displayPath(path), reasonText(systemErrorText(error))));
     }
-    if (failures.isEmpty()) {
-        *reason = QCoreApplication::translate("JoinEngine", "The system names no folder for temporary files");
-        return false;
-    }
-    *reason = QCoreApplication::translate("JoinEngine", "No temporary file can be made in %1")
-                  .arg(failures.join(QCoreApplication::translate("JoinEngine", ", nor in ")));
     return false;
+}
+
+QString placesTried(const QStringList &failures)
+{
+    if (failures.size() < 2)
+        return failures.join(QString());
+    return QCoreApplication::translate("JoinEngine", "%1 or %2")
+        .arg(failures.mid(0, failures.size() - 1).join(QStringLiteral(", ")), failures.last());
 }

@@ -2,6 +2,9 @@
 #include "itemreader.h"
 #include "joinengine.h"
 #include "joinerror.h"
+#ifndef Q_OS_WIN
+#include "pipereader.h"
+#endif
 #include "testfiles.h"
 
 #include <QDir>
@@ -15,10 +18,16 @@
 #ifndef Q_OS_WIN
 #include <cerrno>
 
-#include <fcntl.h>
-#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#else
+// Where there are no named pipes, no pipe is read.
+struct PipeReader
+{
+    explicit PipeReader(const QString &) {}
+    void finish() {}
+    QByteArray bytes;
+};
 #endif
 
 using Call = FaultySystemCalls::Call;
@@ -52,54 +61,6 @@ const QList<Call> Moving{Call::read, Call::write};
 #endif
 
 enum class Fault { Error, Shorten };
-
-// The reading end of a named pipe, open before the join starts, keeping what it reads on a
-// thread of its own until the writer has gone.
-class PipeReader
-{
-public:
-    explicit PipeReader(const QString &path)
-    {
-#ifndef Q_OS_WIN
-        m_path = QFile::encodeName(path);
-        m_handle = ::open(m_path.constData(), O_RDONLY | O_NONBLOCK);
-        m_thread = std::thread([this] {
-            pollfd entry{m_handle, POLLIN, 0};
-            for (;;) {
-                ::poll(&entry, 1, -1);
-                char buffer[65536];
-                const ssize_t count = ::read(m_handle, buffer, sizeof buffer);
-                if (count > 0)
-                    bytes.append(buffer, count);
-                else if (count == 0 || errno != EAGAIN)
-                    break;
-            }
-            ::close(m_handle);
-        });
-#else
-        Q_UNUSED(path);
-#endif
-    }
-    ~PipeReader() { finish(); }
-
-    // Where no writer came, one that comes and goes ends the wait.
-    void finish()
-    {
-#ifndef Q_OS_WIN
-        if (!m_thread.joinable())
-            return;
-        ::close(::open(m_path.constData(), O_WRONLY | O_NONBLOCK));
-        m_thread.join();
-#endif
-    }
-
-    QByteArray bytes;
-
-private:
-    QByteArray m_path;
-    int m_handle = -1;
-    std::thread m_thread;
-};
 
 } // namespace
 

@@ -109,8 +109,13 @@ bool TemporaryFile::moveTo(const QString &name, bool replace, int *error)
 {
     const std::wstring from = nativeName(*m_folder, m_name);
     const std::wstring to = nativeName(*m_folder, name.toUtf8());
-    if (!removeOnClose(m_file->handle(), false) || !m_file->closeChecked()) {
-        *error = m_file->error() != 0 ? m_file->error() : lastSystemError();
+    if (!removeOnClose(m_file->handle(), false)) {
+        *error = lastSystemError();
+        return false;
+    }
+    if (!m_file->closeChecked()) {
+        *error = m_file->error();
+        sys().DeleteFileW(from.c_str());
         return false;
     }
     // ReplaceFileW keeps what makes up the file replaced: its security, attributes and streams.

@@ -16,7 +16,7 @@
 
 namespace {
 
-QStringList candidates()
+QStringList candidates(QStringList *failures)
 {
     QStringList folders;
 #ifdef Q_OS_WIN
@@ -24,7 +24,11 @@ QStringList candidates()
     const DWORD length = sys().GetTempPathW(MAX_PATH + 1, path);
     if (length > 0 && length <= MAX_PATH)
         folders.append(QDir::fromNativeSeparators(QString::fromWCharArray(path, int(length))));
+    else
+        failures->append(QCoreApplication::translate("JoinEngine", "in the folder for temporary files (%1)")
+                             .arg(reasonText(systemErrorText(length == 0 ? lastSystemError() : int(ERROR_BUFFER_OVERFLOW)))));
 #else
+    Q_UNUSED(failures);
     const QString named = QFile::decodeName(qgetenv("TMPDIR"));
     if (!named.isEmpty())
         folders.append(named);
@@ -61,9 +65,7 @@ std::shared_ptr<const Folder> openFolder(const QString &path, int *error)
 
 bool makeTemporaryFile(const QString &base, TemporaryFile *file, QStringList *failures)
 {
-    const QStringList folders = candidates();
-    if (folders.isEmpty())
-        failures->append(QCoreApplication::translate("JoinEngine", "in a folder for temporary files (the system names none)"));
+    const QStringList folders = candidates(failures);
     for (const QString &path : folders) {
         int error = 0;
         const std::shared_ptr<const Folder> folder = openFolder(path, &error);

@@ -62,6 +62,9 @@ const QList<Call> Moving{Call::read, Call::write};
 
 enum class Fault { Error, Shorten };
 
+// Where the system looks for the folder for temporary files.
+const char *const TemporaryFolderVariables[] = {"TMPDIR", "TMP", "TEMP"};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Output)
@@ -79,6 +82,9 @@ private slots:
     void everyCall();
     void cancelWhileReplacing_data();
     void cancelWhileReplacing();
+    void meanwhile_data();
+    void meanwhile();
+    void noTemporaryFolder();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -95,6 +101,7 @@ private:
     QByteArray m_expected;
     QStringList m_before;
     std::unique_ptr<PipeReader> m_reader;
+    QByteArrayList m_environment;
 };
 
 void tst_JoinFaults::init()
@@ -109,28 +116,31 @@ void tst_JoinFaults::init()
         writeFile(m_inputs.last(), content);
     }
     // Temporary files are made here, where what is left shows.
-    const QByteArray temporary = QFile::encodeName(QDir::toNativeSeparators(path("tmp")));
-    qputenv("TMPDIR", temporary);
-    qputenv("TMP", temporary);
-    qputenv("TEMP", temporary);
+    m_environment.clear();
+    for (const char *name : TemporaryFolderVariables) {
+        m_environment.append(qgetenv(name));
+        qputenv(name, QFile::encodeName(QDir::toNativeSeparators(path("tmp"))));
+    }
 }
 
 void tst_JoinFaults::cleanup()
 {
     m_reader.reset();
-    qunsetenv("TMPDIR");
+    for (qsizetype i = 0; i < m_environment.size(); ++i) {
+        if (m_environment[i].isNull())
+            qunsetenv(TemporaryFolderVariables[i]);
+        else
+            qputenv(TemporaryFolderVariables[i], m_environment[i]);
+    }
 }
 
 void tst_JoinFaults::prepare(Output output)
 {
     m_output = output;
-    if (output == Output::Pipe) {
-#ifdef Q_OS_WIN
-        QSKIP("no named pipes in the file system");
-#else
+#ifndef Q_OS_WIN
+    if (output == Output::Pipe)
         QCOMPARE(::mkfifo(QFile::encodeName(outputPath()).constData(), 0600), 0);
 #endif
-    }
     if (output == Output::Staged) {
         writeFile(outputPath(), OldOutput);
 #ifdef Q_OS_WIN
@@ -223,8 +233,12 @@ void tst_JoinFaults::everyCall_data()
     QTest::addColumn<bool>("mustSucceed");
 
     const QList<Call> every;
-    for (const auto &[output, name] : {std::pair(Output::New, "new file"), std::pair(Output::Replaced, "renamed over"),
-                                       std::pair(Output::Staged, "copied in place"), std::pair(Output::Pipe, "pipe")}) {
+    QList<std::pair<Output, const char *>> outputs{
+        {Output::New, "new file"}, {Output::Replaced, "renamed over"}, {Output::Staged, "copied in place"}};
+#ifndef Q_OS_WIN
+    outputs.append({Output::Pipe, "pipe"});
+#endif
+    for (const auto &[output, name] : std::as_const(outputs)) {
 #ifdef Q_OS_WIN
         QTest::addRow("%s, access denied", name) << output << Fault::Error << int(ERROR_ACCESS_DENIED) << every << false;
         QTest::addRow("%s, disk full", name) << output << Fault::Error << int(ERROR_DISK_FULL) << Writing << false;
@@ -328,6 +342,107 @@ void tst_JoinFaults::cancelWhileReplacing()
     if (output == Output::New && replaced)
         left.removeOne("d/out.txt");
     QCOMPARE(left, m_before);
+}
+
+// What another program, or another join, does to the output while a join runs: held in the
+// join's first flush, when the join is complete but nothing is replaced yet.
+void tst_JoinFaults::meanwhile_data()
+{
+    QTest::addColumn<Output>("output");
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<QString>("reason"); // of the failure; empty for the system's own
+
+    QTest::addRow("another join, copied in place") << Output::Staged << "join" << QString();
+    QTest::addRow("replaced by another program") << Output::Replaced << "replace" << "It was replaced or moved during the join";
+    QTest::addRow("replaced by another program, copied in place")
+        << Output::Staged << "replace" << "It was replaced or moved during the join";
+    QTest::addRow("made by another program") << Output::New << "replace" << "Another file of that name was made during the join";
+}
+
+void tst_JoinFaults::meanwhile()
+{
+    QFETCH(Output, output);
+    QFETCH(QString, what);
+    QFETCH(QString, reason);
+
+    prepare(output);
+    const QByteArray other = "written meanwhile\r\n";
+    writeFile(path("other.csv"), "x,y");
+    FaultySystemCalls system;
+    JoinResult second;
+#ifdef Q_OS_WIN
+    const Call flush = Call::FlushFileBuffers;
+#else
+    const Call flush = Call::fsync;
+#endif
+    system.before(flush, 1, [&] {
+        if (what == "join") {
+            second = joinFiles({path("other.csv")}, outputPath());
+            return;
+        }
+        writeFile(path("d/new.txt"), other);
+        QFile::remove(outputPath());
+        QVERIFY(QFile::rename(path("d/new.txt"), outputPath()));
+    });
+    const JoinResult result = join(system);
+
+    if (what == "join") {
+        // The second is turned away at once; the first completes, and nothing mixes.
+        QCOMPARE(second.status, JoinResult::Status::Failed);
+        QVERIFY2(second.errorMessage.startsWith("Cannot write file " + displayPath(outputPath()) + ":\n"),
+                 qPrintable(second.errorMessage));
+        QCOMPARE(result.errorMessage, QString());
+        m_expected = readFile(outputPath());
+        QVERIFY(m_expected.endsWith("last\r\n\r\n"));
+        QCOMPARE(readFile(path("d/hard.txt")), m_expected);
+        QCOMPARE(leftOver(), m_before);
+        return;
+    }
+    QCOMPARE(result.status, JoinResult::Status::Failed);
+    QCOMPARE(result.errorMessage, cannotWriteMessage(outputPath(), reason));
+    QCOMPARE(readFile(outputPath()), other);
+    if (output == Output::Staged)
+        QCOMPARE(readFile(path("d/hard.txt")), OldOutput);
+    QStringList left = leftOver();
+    if (output == Output::New)
+        left.removeOne("d/out.txt");
+    QCOMPARE(left, m_before);
+}
+
+// Where the staging finds no folder, each folder tried is named with its reason.
+void tst_JoinFaults::noTemporaryFolder()
+{
+#ifdef Q_OS_WIN
+    QSKIP("the system names the folder for temporary files itself");
+#else
+    prepare(Output::Staged);
+    FaultySystemCalls system;
+    QCOMPARE(join(system).errorMessage, QString());
+    // The staging is made right after the output is locked: the first openat after flock.
+    const QList<Call> made = system.calls();
+    const qsizetype locked = made.indexOf(Call::flock);
+    QVERIFY(locked > 0);
+    const int beside = int(made.mid(0, locked).count(Call::openat)) + 1;
+
+    restore();
+    system.reset();
+    qputenv("TMPDIR", QFile::encodeName(path("none")));
+    system.fail(Call::openat, beside, EACCES);       // beside it
+    system.fail(Call::openat, beside + 3, ENOSPC);   // in /tmp, once TMPDIR and /tmp are opened
+    const JoinResult result = join(system);
+    QCOMPARE(result.errorMessage,
+             cannotWriteMessage(outputPath(), "No temporary copy of the join can be made beside it (Permission denied), in "
+                                                  + path("none") + " (No such file or directory) or in /tmp (No space left on device)"));
+    QCOMPARE(readFile(outputPath()), OldOutput);
+    QCOMPARE(leftOver(), m_before);
+
+    // With room in /tmp, the join goes there.
+    restore();
+    system.reset();
+    system.fail(Call::openat, beside, EACCES);
+    QCOMPARE(join(system).errorMessage, QString());
+    QVERIFY(readFile(outputPath()).endsWith("last\r\n\r\n"));
+#endif
 }
 
 QTEST_APPLESS_MAIN(tst_JoinFaults)

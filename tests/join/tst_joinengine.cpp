@@ -1,13 +1,13 @@
 #include "itemreader.h"
 #include "joinengine.h"
 #include "messagecompare.h"
-#include "testfiles.h"
+#include "pipeends.h"
+#include "testfolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -16,24 +16,12 @@
 #include <tuple>
 
 #ifdef Q_OS_UNIX
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
 namespace {
-
-const QByteArray OldOutput = "old output, must survive\r\n";
-
-bool runningAsRoot()
-{
-#ifdef Q_OS_UNIX
-    return geteuid() == 0;
-#else
-    return false;
-#endif
-}
 
 QString publicCsv(const QString &name)
 {
@@ -54,43 +42,6 @@ auto identity(const QString &path)
     ::stat(QFile::encodeName(path).constData(), &status);
     return std::tuple(status.st_ino, status.st_mode, status.st_uid, status.st_gid);
 }
-
-// The reading end of a named pipe, on a thread of its own: keeps what it reads, or, silent,
-// holds the pipe open, reading nothing, until finish().
-class PipeReader
-{
-public:
-    PipeReader(const QString &path, bool silent) : m_path(QFile::encodeName(path))
-    {
-        m_thread = std::thread([this, silent] {
-            const int handle = ::open(m_path.constData(), O_RDONLY);
-            char buffer[4096];
-            ssize_t count = 0;
-            while (!silent && (count = ::read(handle, buffer, sizeof buffer)) > 0)
-                bytes.append(buffer, count);
-            while (silent && !m_done)
-                QThread::msleep(10);
-            ::close(handle);
-        });
-    }
-    ~PipeReader() { finish(); }
-
-    // An open that still waits for a writer is let go by one.
-    void finish()
-    {
-        m_done = true;
-        ::close(::open(m_path.constData(), O_WRONLY | O_NONBLOCK));
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-
-    QByteArray bytes;
-
-private:
-    QByteArray m_path;
-    std::thread m_thread;
-    std::atomic<bool> m_done{false};
-};
 #endif
 
 } // namespace
@@ -118,33 +69,25 @@ private slots:
     void publicFiles();
 
 private:
-    QString path(const QString &name) const { return m_dir->filePath(name); }
-    QStringList files() const;
+    QString path(const QString &name) const { return m_dir->path(name); }
+    QStringList files() const { return m_dir->entries(); }
     QStringList inputs(const QList<QByteArray> &contents);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestFolder> m_dir;
 };
 
 void tst_JoinEngine::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<TestFolder>();
     QVERIFY(m_dir->isValid());
 }
 
 QStringList tst_JoinEngine::inputs(const QList<QByteArray> &contents)
 {
     QStringList paths;
-    for (const QByteArray &content : contents) {
-        paths.append(path(QStringLiteral("in%1.csv").arg(paths.size())));
-        writeFile(paths.last(), content);
-    }
+    for (const QByteArray &content : contents)
+        paths.append(m_dir->write(QStringLiteral("in%1.csv").arg(paths.size()), content));
     return paths;
-}
-
-// Everything in the test folder, so that a temporary file left behind shows.
-QStringList tst_JoinEngine::files() const
-{
-    return QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
 void tst_JoinEngine::output_data()
@@ -233,7 +176,7 @@ void tst_JoinEngine::outputKinds()
     const bool regular = kind != "pipe" && kind != "device";
     const bool existing = regular && kind != "new";
     if (kind == "pipe") {
-        QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+        QVERIFY(makePipe(output));
     } else if (kind == "device") {
         QCOMPARE(::mknod(name.constData(), S_IFCHR | 0666, makedev(1, 3)), 0); // a null device
     } else if (existing) {
@@ -249,9 +192,7 @@ void tst_JoinEngine::outputKinds()
         QVERIFY(QFile::setPermissions(path("d"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     const auto writableAgain = qScopeGuard([&] { QFile::setPermissions(path("d"), writable); });
     const auto before = identity(output);
-    const auto folder = [this] {
-        return QDir(path("d")).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    };
+    const auto folder = [this] { return m_dir->entries("d"); };
     const QStringList folderBefore = folder();
 
     // Cancelled once under way, the join leaves a regular output as it was, and nothing beside it.
@@ -327,7 +268,7 @@ void tst_JoinEngine::failure()
     QStringList paths = inputs({"a,b\n", "c\n"});
     QVERIFY(QDir(m_dir->path()).mkdir("folder"));
 #ifdef Q_OS_UNIX
-    QCOMPARE(::mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
+    QVERIFY(makePipe(path("pipe")));
     writeFile(path("locked.csv"), "x");
     QVERIFY(QFile::setPermissions(path("locked.csv"), {}));
     QVERIFY(QFile::link(path("loop2"), path("loop1")));
@@ -422,7 +363,7 @@ void tst_JoinEngine::pipes()
     QFETCH(QString, message);
 
     const QString pipe = path("pipe");
-    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QVERIFY(makePipe(pipe));
     const QStringList paths = inputs({QByteArray("a,").repeated(1 << 20)});
     writeFile(path("out.txt"), OldOutput);
     const QStringList before = files();

@@ -119,9 +119,12 @@ void tst_HorizontalList1::measuresOnTheRealScreen()
     list.AddItem(longest);
     HorizontalList1::SetHorizontalExtent(window, list);
 
-    const int expected = QFontMetrics(list.font(), &window).horizontalAdvance(longest)
-                         + winapi::GetSystemMetrics(winapi::SM_CXVSCROLL);
-    QCOMPARE(list.horizontalExtent(), expected);
+    // The system measures without kerning and, in some fonts, in fractions of a pixel that it
+    // adds up otherwise than Qt: within a pixel and 2 % of Qt's width, less than the scroll bar.
+    const int width = QFontMetrics(list.font(), &window).horizontalAdvance(longest);
+    const int expected = width + winapi::GetSystemMetrics(winapi::SM_CXVSCROLL);
+    QVERIFY2(qAbs(list.horizontalExtent() - expected) <= 1 + width / 50,
+             qPrintable(QStringLiteral("%1, expected %2").arg(list.horizontalExtent()).arg(expected)));
 }
 
 QTEST_MAIN(tst_HorizontalList1)

@@ -50,6 +50,10 @@ private slots:
     void pointerOverTheWholeList_data();
     void pointerOverTheWholeList();
     void oneClickRunsTheWorkOnce();
+    void buttonIsDrawnReleasedWhileItsWorkRuns_data();
+    void buttonIsDrawnReleasedWhileItsWorkRuns();
+    void removingAnEntryKeepsTheExtent_data();
+    void removingAnEntryKeepsTheExtent();
     void errorInAHandlerIsReported_data();
     void errorInAHandlerIsReported();
     void closingEndsTheProgram();
@@ -324,12 +328,8 @@ void tst_Form1::oneClickRunsTheWorkOnce()
     f.form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f.form));
 
-    // The Add button is drawn released while its dialog is open.
-    QList<int> valueWhileOpen;
-    f.dialogs.whileOpen = [&](const FileDialogRequest &) { valueWhileOpen << f.add()->Value(); };
     QTest::mouseClick(f.add(), Qt::LeftButton);
     QCOMPARE(f.dialogs.requests.size(), 1);
-    QCOMPARE(valueWhileOpen, QList<int>{0});
     QCOMPARE(f.add()->Value(), 0);
 
     // Join with an empty list: the message, no dialog.
@@ -341,6 +341,73 @@ void tst_Form1::oneClickRunsTheWorkOnce()
     // A change of Value made by the program to 0 does no work.
     f.add()->setValue(0);
     QCOMPARE(f.dialogs.requests.size(), 1);
+}
+
+void tst_Form1::buttonIsDrawnReleasedWhileItsWorkRuns_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<FileDialogRequest::Kind>("dialog");
+    QTest::addRow("Add") << "Check1" << FileDialogRequest::Open;
+    QTest::addRow("Join") << "Check2" << FileDialogRequest::Save;
+}
+
+// A button is released before its work begins: while its dialog is open it
+// reads Value 0 and is drawn as it is once the work is done, not sunken.
+void tst_Form1::buttonIsDrawnReleasedWhileItsWorkRuns()
+{
+    QFETCH(QString, button);
+    QFETCH(FileDialogRequest::Kind, dialog);
+    Fixture f;
+    f.list()->AddItem("/data/a.csv");
+    f.form.load();
+    f.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+    auto *box = f.form.findChild<GraphicalCheckBox *>(button);
+
+    QList<int> valueWhileOpen;
+    QImage drawnWhileOpen;
+    f.dialogs.whileOpen = [&](const FileDialogRequest &) {
+        valueWhileOpen << box->Value();
+        drawnWhileOpen = box->grab().toImage();
+    };
+    QTest::mouseClick(box, Qt::LeftButton);
+    QCOMPARE(f.dialogs.requests.size(), 1);
+    QCOMPARE(f.dialogs.requests.constFirst().kind, dialog);
+    QCOMPARE(valueWhileOpen, QList<int>{0});
+    QCOMPARE(box->Value(), 0);
+    QCOMPARE(drawnWhileOpen, box->grab().toImage());
+}
+
+void tst_Form1::removingAnEntryKeepsTheExtent_data()
+{
+    QTest::addColumn<bool>("byKey");
+    QTest::addRow("double click") << false;
+    QTest::addRow("Delete key") << true;
+}
+
+// The list scrolls as far as its widest entry did, even once that entry is
+// gone: entries are measured as they are added, never when one is removed.
+void tst_Form1::removingAnEntryKeepsTheExtent()
+{
+    QFETCH(bool, byKey);
+    Fixture f;
+    f.form.load();
+    f.form.openFiles({"/data/" + QString(80, u'w') + ".csv", "/data/b.csv"});
+    f.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+    const int extent = f.list()->horizontalExtent();
+    QVERIFY(extent > f.list()->viewport()->width());
+    const QString second = f.list()->List(1);
+
+    if (byKey) {
+        f.list()->setListIndex(0);
+        QTest::keyClick(f.list(), Qt::Key_Delete);
+    } else {
+        const QPoint first(10, f.list()->visualItemRect(f.list()->item(0)).center().y());
+        QTest::mouseDClick(f.list()->viewport(), Qt::LeftButton, {}, first);
+    }
+    QCOMPARE(entriesOf(*f.list()), QStringList{second});
+    QCOMPARE(f.list()->horizontalExtent(), extent);
 }
 
 void tst_Form1::errorInAHandlerIsReported_data()

@@ -10,7 +10,7 @@ class ForwardingWindowSystem : public WindowSystem
 public:
     explicit ForwardingWindowSystem(WindowSystem &target = WindowSystem::native()) : m_target(target) {}
 
-#define QUILLMERE_FORWARD_FUNCTION(Result, Name, Parameters, Arguments)                                           \
+#define QUILLMERE_FORWARD_FUNCTION(Result, Name, Parameters, Arguments) \
     Result Name Parameters override { return m_target.Name Arguments; }
     QUILLMERE_WINDOW_SYSTEM_FUNCTIONS(QUILLMERE_FORWARD_FUNCTION)
 #undef QUILLMERE_FORWARD_FUNCTION

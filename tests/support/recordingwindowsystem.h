@@ -47,11 +47,11 @@ public:
 #undef QUILLMERE_ANSWER
     } answers;
 
-#define QUILLMERE_RECORD(Result, Name, Parameters, Arguments)                                                     \
-    Result Name Parameters override                                                                                \
-    {                                                                                                              \
-        record(#Name, arguments Arguments);                                                                        \
-        return answers.Name ? answers.Name Arguments : Result();                                                   \
+#define QUILLMERE_RECORD(Result, Name, Parameters, Arguments)    \
+    Result Name Parameters override                              \
+    {                                                            \
+        record(#Name, arguments Arguments);                      \
+        return answers.Name ? answers.Name Arguments : Result(); \
     }
     QUILLMERE_WINDOW_SYSTEM_FUNCTIONS(QUILLMERE_RECORD)
 #undef QUILLMERE_RECORD

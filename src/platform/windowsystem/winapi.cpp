@@ -3,10 +3,10 @@
 
 namespace winapi {
 
-#define QUILLMERE_FORWARD_FUNCTION(Result, Name, Parameters, Arguments)                                           \
-    Result Name Parameters                                                                                         \
-    {                                                                                                              \
-        return WindowSystem::current().Name Arguments;                                                            \
+#define QUILLMERE_FORWARD_FUNCTION(Result, Name, Parameters, Arguments) \
+    Result Name Parameters                                              \
+    {                                                                   \
+        return WindowSystem::current().Name Arguments;                  \
     }
 QUILLMERE_WINDOW_SYSTEM_FUNCTIONS(QUILLMERE_FORWARD_FUNCTION)
 #undef QUILLMERE_FORWARD_FUNCTION

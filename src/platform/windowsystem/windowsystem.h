@@ -3,8 +3,8 @@
 #include "seam.h"
 #include "winapi.h"
 
-/// The window-system functions behind the winapi:: calls, one virtual function
-/// for each of the list (windowsystemfunctions.h), which a backend implements.
+/// The window-system functions behind the winapi:: calls, a virtual function
+/// for each in the list (windowsystemfunctions.h) that a backend implements.
 /// On Windows the real functions, each bound by name at its first call
 /// (win32/); elsewhere an emulation over Qt (qt/); in tests a recording fake,
 /// or a forwarding one that changes one call.

@@ -29,3 +29,18 @@ function(quillmere_add_test name)
         add_dependencies(quillmere_threaded_tests ${name})
     endif()
 endfunction()
+
+# quillmere_add_x11_test(<name>)
+#
+# Runs the test <name> once more on an X server of its own, for what only a real
+# window system shows; nothing where xvfb-run is missing. One X server at a time:
+# xvfb-run picks its display number racily.
+function(quillmere_add_x11_test name)
+    find_program(QUILLMERE_XVFB_RUN xvfb-run)
+    if(NOT QUILLMERE_XVFB_RUN OR WIN32)
+        return()
+    endif()
+    add_test(NAME ${name}_x11
+        COMMAND ${QUILLMERE_XVFB_RUN} -a -s "-screen 0 1024x768x24 -nolisten tcp" $<TARGET_FILE:${name}>)
+    set_tests_properties(${name}_x11 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=xcb" RESOURCE_LOCK xvfb TIMEOUT 300)
+endfunction()

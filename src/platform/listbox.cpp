@@ -2,6 +2,7 @@
 
 #include "runtimeerror.h"
 #include "windowhandles.h"
+#include "windowmessages.h"
 
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -41,6 +42,11 @@ ListBox::ListBox(QWidget *parent) : QListWidget(parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setUniformItemSizes(true);
     setItemDelegate(new EntryDelegate(this));
+    // A list box of the window system's own takes its extent by this message.
+    WindowMessages::handle(this, winapi::LB_SETHORIZONTALEXTENT, [this](winapi::WPARAM pixels, winapi::LPARAM) {
+        setHorizontalExtent(int(pixels));
+        return winapi::LRESULT(0);
+    });
 }
 
 void ListBox::AddItem(const QString &item)

@@ -40,6 +40,7 @@ for _ in $(seq 1 100); do
     sleep 0.1
 done
 [ "$(main_windows)" -ge 2 ] || fail "Join showed no message: was the entry removed?"
+wait_for_focus Quillmere
 xdotool key Return
 for _ in $(seq 1 100); do
     [ "$(main_windows)" -lt 2 ] && break
@@ -48,8 +49,7 @@ done
 [ "$(main_windows)" -lt 2 ] || fail "the message could not be dismissed"
 
 click_at 472 40
-wait_for_window "Add File(s) - Hold Ctrl to select multiple files"
-sleep 0.3
+wait_for_focus "Add File(s) - Hold Ctrl to select multiple files"
 xdotool key Escape
 wait_for_no_window "Add File(s) - Hold Ctrl to select multiple files"
 kill -0 "$pid" 2>/dev/null || fail "the program ended"

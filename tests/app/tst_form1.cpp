@@ -1,20 +1,14 @@
-#include "fakes.h"
-#include "form1.h"
-#include "graphicalcheckbox.h"
+#include "form1fixture.h"
 #include "imagecompare.h"
-#include "listbox.h"
+#include "listentries.h"
 #include "recordingwindowsystem.h"
 #include "runtimeerror.h"
-#include "testfiles.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QMouseEvent>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -22,10 +16,7 @@ namespace {
 
 QByteArray committedCursor()
 {
-    QFile file(QStringLiteral(QUILLMERE_SOURCE_DIR "/src/app/pictures/HAND-M.CUR"));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("no HAND-M.CUR in the source tree");
-    return file.readAll();
+    return readFile(QStringLiteral(QUILLMERE_SOURCE_DIR "/src/app/pictures/HAND-M.CUR"));
 }
 
 void moveMouse(QWidget *widget, QPoint at = QPoint(5, 5))
@@ -34,26 +25,7 @@ void moveMouse(QWidget *widget, QPoint at = QPoint(5, 5))
     QApplication::sendEvent(widget, &move);
 }
 
-// The main window with the program's folder, the screen and the dialogs
-// replaced, as start-up finds them.
-struct Fixture
-{
-    QTemporaryDir programFolder;
-    FixedProgramFolder folder{programFolder.path()};
-    ProgramFolder::Override useFolder{folder};
-    FakeScreen screen{15360, 11520};
-    Screen::Override useScreen{screen};
-    FakeFileDialogs dialogs;
-    FileDialogs::Override useDialogs{dialogs};
-    FakeMessageBoxes messages;
-    MessageBoxes::Override useMessages{messages};
-    Form1 form;
-
-    ListBox *list() { return form.findChild<ListBox *>("List1"); }
-    GraphicalCheckBox *add() { return form.findChild<GraphicalCheckBox *>("Check1"); }
-    GraphicalCheckBox *join() { return form.findChild<GraphicalCheckBox *>("Check2"); }
-    QPushButton *hidden() { return form.findChild<QPushButton *>("Command1"); }
-};
+using Fixture = Form1Fixture;
 
 } // namespace
 
@@ -78,6 +50,10 @@ private slots:
     void pointerOverTheWholeList_data();
     void pointerOverTheWholeList();
     void oneClickRunsTheWorkOnce();
+    void buttonIsDrawnReleasedWhileItsWorkRuns_data();
+    void buttonIsDrawnReleasedWhileItsWorkRuns();
+    void removingAnEntryKeepsTheExtent_data();
+    void removingAnEntryKeepsTheExtent();
     void errorInAHandlerIsReported_data();
     void errorInAHandlerIsReported();
     void closingEndsTheProgram();
@@ -269,7 +245,7 @@ void tst_Form1::cursorFile()
 
     Fixture f;
     if (present)
-        writeFile(f.programFolder.filePath("HAND-M.CUR"), content);
+        f.programFolder.write("HAND-M.CUR", content);
     if (present && !loads)
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^quillmere: Cannot load picture .*HAND-M\\.CUR.*; using the standard pointers$"));
     f.form.load();
@@ -287,7 +263,7 @@ void tst_Form1::cursorFile()
 void tst_Form1::pointerFeedback()
 {
     Fixture f;
-    writeFile(f.programFolder.filePath("HAND-M.CUR"), committedCursor());
+    f.programFolder.write("HAND-M.CUR", committedCursor());
     f.form.load();
     f.form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f.form));
@@ -322,7 +298,7 @@ void tst_Form1::pointerOverTheWholeList()
 {
     QFETCH(QString, part);
     Fixture f;
-    writeFile(f.programFolder.filePath("HAND-M.CUR"), committedCursor());
+    f.programFolder.write("HAND-M.CUR", committedCursor());
     f.form.load();
     for (int i = 0; i < 20; ++i)
         f.list()->AddItem(QStringLiteral("entry %1").arg(i));
@@ -352,12 +328,8 @@ void tst_Form1::oneClickRunsTheWorkOnce()
     f.form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f.form));
 
-    // The Add button is drawn released while its dialog is open.
-    QList<int> valueWhileOpen;
-    f.dialogs.whileOpen = [&](const FileDialogRequest &) { valueWhileOpen << f.add()->Value(); };
     QTest::mouseClick(f.add(), Qt::LeftButton);
     QCOMPARE(f.dialogs.requests.size(), 1);
-    QCOMPARE(valueWhileOpen, QList<int>{0});
     QCOMPARE(f.add()->Value(), 0);
 
     // Join with an empty list: the message, no dialog.
@@ -369,6 +341,73 @@ void tst_Form1::oneClickRunsTheWorkOnce()
     // A change of Value made by the program to 0 does no work.
     f.add()->setValue(0);
     QCOMPARE(f.dialogs.requests.size(), 1);
+}
+
+void tst_Form1::buttonIsDrawnReleasedWhileItsWorkRuns_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<FileDialogRequest::Kind>("dialog");
+    QTest::addRow("Add") << "Check1" << FileDialogRequest::Open;
+    QTest::addRow("Join") << "Check2" << FileDialogRequest::Save;
+}
+
+// A button is released before its work begins: while its dialog is open it
+// reads Value 0 and is drawn as it is once the work is done, not sunken.
+void tst_Form1::buttonIsDrawnReleasedWhileItsWorkRuns()
+{
+    QFETCH(QString, button);
+    QFETCH(FileDialogRequest::Kind, dialog);
+    Fixture f;
+    f.list()->AddItem("/data/a.csv");
+    f.form.load();
+    f.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+    auto *box = f.form.findChild<GraphicalCheckBox *>(button);
+
+    QList<int> valueWhileOpen;
+    QImage drawnWhileOpen;
+    f.dialogs.whileOpen = [&](const FileDialogRequest &) {
+        valueWhileOpen << box->Value();
+        drawnWhileOpen = box->grab().toImage();
+    };
+    QTest::mouseClick(box, Qt::LeftButton);
+    QCOMPARE(f.dialogs.requests.size(), 1);
+    QCOMPARE(f.dialogs.requests.constFirst().kind, dialog);
+    QCOMPARE(valueWhileOpen, QList<int>{0});
+    QCOMPARE(box->Value(), 0);
+    QCOMPARE(drawnWhileOpen, box->grab().toImage());
+}
+
+void tst_Form1::removingAnEntryKeepsTheExtent_data()
+{
+    QTest::addColumn<bool>("byKey");
+    QTest::addRow("double click") << false;
+    QTest::addRow("Delete key") << true;
+}
+
+// The list scrolls as far as its widest entry did, even once that entry is
+// gone: entries are measured as they are added, never when one is removed.
+void tst_Form1::removingAnEntryKeepsTheExtent()
+{
+    QFETCH(bool, byKey);
+    Fixture f;
+    f.form.load();
+    f.form.openFiles({"/data/" + QString(80, u'w') + ".csv", "/data/b.csv"});
+    f.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+    const int extent = f.list()->horizontalExtent();
+    QVERIFY(extent > f.list()->viewport()->width());
+    const QString second = f.list()->List(1);
+
+    if (byKey) {
+        f.list()->setListIndex(0);
+        QTest::keyClick(f.list(), Qt::Key_Delete);
+    } else {
+        const QPoint first(10, f.list()->visualItemRect(f.list()->item(0)).center().y());
+        QTest::mouseDClick(f.list()->viewport(), Qt::LeftButton, {}, first);
+    }
+    QCOMPARE(entriesOf(*f.list()), QStringList{second});
+    QCOMPARE(f.list()->horizontalExtent(), extent);
 }
 
 void tst_Form1::errorInAHandlerIsReported_data()
@@ -437,27 +476,23 @@ void tst_Form1::filesFromTheCommandLine()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QStringList, entries);
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkpath("folder"));
+    TestFolder dir;
     for (const char *name : {"a.csv", "b.csv", "folder/x10", "folder/x2"})
-        writeFile(dir.filePath(name), "x\r\n");
-    const QString previous = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(dir.path()));
+        dir.write(name, "x\r\n");
 
     Fixture f;
     RecordingWindowSystem windowSystem;
     WindowSystem::Override useWindowSystem{windowSystem};
     f.form.load();
-    f.form.openFiles(arguments);
-    QDir::setCurrent(previous);
+    {
+        const CurrentDirectory current(dir.path());
+        f.form.openFiles(arguments);
+    }
 
-    QStringList listed;
-    for (int i = 0; i < f.list()->ListCount(); ++i)
-        listed << f.list()->List(i);
     QStringList expected;
     for (const QString &entry : std::as_const(entries))
-        expected << QDir::toNativeSeparators(dir.filePath(entry));
-    QCOMPARE(listed, expected);
+        expected << QDir::toNativeSeparators(dir.path(entry));
+    QCOMPARE(entriesOf(*f.list()), expected);
     // One batch, measured once; no dialog, no message.
     QCOMPARE(windowSystem.callsOf("SendMessageA").size(), 1);
     QVERIFY(f.dialogs.requests.isEmpty());

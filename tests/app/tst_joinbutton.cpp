@@ -1,13 +1,11 @@
 #include "commondialog.h"
-#include "fakes.h"
 #include "filelist.h"
 #include "form.h"
-#include "form1.h"
-#include "graphicalcheckbox.h"
+#include "form1fixture.h"
 #include "joinbutton.h"
-#include "listbox.h"
+#include "listentries.h"
 #include "messagecompare.h"
-#include "testfiles.h"
+#include "pipeends.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,30 +14,17 @@
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
 
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
-
 namespace {
-
-QStringList entriesOf(const ListBox &list)
-{
-    QStringList texts;
-    for (int i = 0; i < list.ListCount(); ++i)
-        texts << list.List(i);
-    return texts;
-}
 
 // The window's parts with the dialogs and message boxes replaced; the files
 // are real ones in a temporary folder.
 struct Fixture
 {
-    QTemporaryDir dir;
+    TestFolder dir;
     FakeFileDialogs dialogs;
     FileDialogs::Override useDialogs{dialogs};
     FakeMessageBoxes messages;
@@ -48,51 +33,42 @@ struct Fixture
     ListBox *list = new ListBox(&window);
     CommonDialog dialog{&window};
 
-    QString path(const QString &name) const { return QDir::toNativeSeparators(dir.filePath(name)); }
+    QString path(const QString &name) const { return QDir::toNativeSeparators(dir.path(name)); }
 
     void addThroughTheDialog(const QStringList &names)
     {
         QStringList chosen;
         for (const QString &name : names)
-            chosen << dir.filePath(name);
+            chosen << dir.path(name);
         dialogs.answers << chosen;
         FileList::Add(window, dialog, *list);
     }
 
     void join(const QString &outputName)
     {
-        dialogs.answers << (outputName.isEmpty() ? QStringList() : QStringList{dir.filePath(outputName)});
+        dialogs.answers << (outputName.isEmpty() ? QStringList() : QStringList{dir.path(outputName)});
         JoinButton::join(window, dialog, *list);
     }
 
     QStringList entries() const { return entriesOf(*list); }
 };
 
-// The main window itself, with the dialogs and message boxes replaced, its
-// list holding a.csv and a named pipe that nobody writes, so that a join waits
-// for it until cancelled.
-struct WindowFixture
+// The main window itself with the fakes, its list holding a.csv and a named
+// pipe that nobody writes, so that a join waits for it until cancelled.
+struct WindowFixture : Form1Fixture
 {
-    QTemporaryDir dir;
-    FakeFileDialogs dialogs;
-    FileDialogs::Override useDialogs{dialogs};
-    FakeMessageBoxes messages;
-    MessageBoxes::Override useMessages{messages};
-    Form1 form;
+    TestFolder dir;
 
-    ListBox *list() { return form.findChild<ListBox *>("List1"); }
-    GraphicalCheckBox *add() { return form.findChild<GraphicalCheckBox *>("Check1"); }
-    GraphicalCheckBox *join() { return form.findChild<GraphicalCheckBox *>("Check2"); }
     QProgressDialog *progress() { return form.findChild<QProgressDialog *>(); }
 
     bool setUp()
     {
 #ifdef Q_OS_UNIX
-        writeFile(dir.filePath("a.csv"), "1\n");
-        writeFile(dir.filePath("out.txt"), "precious");
-        if (::mkfifo(QFile::encodeName(dir.filePath("pipe")).constData(), 0600) != 0)
+        dir.write("a.csv", "1\n");
+        dir.write("out.txt", "precious");
+        if (!makePipe(dir.path("pipe")))
             return false;
-        dialogs.answers << QStringList{dir.filePath("a.csv"), dir.filePath("pipe")};
+        dialogs.answers << QStringList{dir.path("a.csv"), dir.path("pipe")};
         QTest::mouseClick(add(), Qt::LeftButton);
         form.show();
         return list()->ListCount() == 2 && QTest::qWaitForWindowExposed(&form);
@@ -104,7 +80,7 @@ struct WindowFixture
     // Presses Join, choosing out.txt; runs whileJoining as soon as the join runs.
     void pressJoin(const std::function<void()> &whileJoining)
     {
-        dialogs.answers << QStringList{dir.filePath("out.txt")};
+        dialogs.answers << QStringList{dir.path("out.txt")};
         QTimer::singleShot(0, &form, whileJoining);
         QTest::mouseClick(join(), Qt::LeftButton);
     }
@@ -119,7 +95,7 @@ struct WindowFixture
         const QRect first = list()->visualItemRect(list()->item(0));
         QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, first.center());
         QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(dir.filePath("a.csv"))});
+        data.setUrls({QUrl::fromLocalFile(dir.path("a.csv"))});
         QDragEnterEvent enter(first.center(), Qt::CopyAction, &data, Qt::LeftButton, {});
         QApplication::sendEvent(list()->viewport(), &enter);
         QDropEvent drop(first.center(), Qt::CopyAction, &data, Qt::LeftButton, {});
@@ -153,25 +129,25 @@ void tst_JoinButton::emptyListAsksForFiles()
     f.join("out.txt");
     QCOMPARE(f.messages.prompts, QStringList{"Add files first."});
     QVERIFY(f.dialogs.requests.isEmpty());
-    QVERIFY(!QFile::exists(f.dir.filePath("out.txt")));
+    QVERIFY(!QFile::exists(f.dir.path("out.txt")));
 }
 
 void tst_JoinButton::cancelDoesNothing()
 {
     Fixture f;
-    writeFile(f.dir.filePath("a.csv"), "x,y\n");
+    f.dir.write("a.csv", "x,y\n");
     f.addThroughTheDialog({"a.csv"});
     const QStringList before = f.entries();
     f.join(QString());
     QVERIFY(f.messages.prompts.isEmpty());
     QCOMPARE(f.entries(), before);
-    QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files), QStringList{"a.csv"});
+    QCOMPARE(f.dir.entries(), QStringList{"a.csv"});
 }
 
 void tst_JoinButton::saveDialogAsTheLastAddLeftIt()
 {
     Fixture f;
-    writeFile(f.dir.filePath("a.csv"), "x\n");
+    f.dir.write("a.csv", "x\n");
     f.addThroughTheDialog({"a.csv"});
     f.join(QString());
     f.join(QString());
@@ -209,24 +185,24 @@ void tst_JoinButton::joins()
     QStringList names;
     for (int i = 0; i < inputs.size(); ++i) {
         names << QString("in%1.csv").arg(i);
-        writeFile(f.dir.filePath(names.constLast()), inputs.at(i));
+        f.dir.write(names.constLast(), inputs.at(i));
     }
     f.addThroughTheDialog(names);
-    writeFile(f.dir.filePath("out.txt"), "old content, replaced without a question");
+    f.dir.write("out.txt", "old content, replaced without a question");
     f.join("out.txt");
 
-    QCOMPARE(readFile(f.dir.filePath("out.txt")), expected);
+    QCOMPARE(readFile(f.dir.path("out.txt")), expected);
     QCOMPARE(f.messages.prompts, QStringList{"File(s) created: " + f.path("out.txt")});
 }
 
 void tst_JoinButton::outputMayBeAnInput()
 {
     Fixture f;
-    writeFile(f.dir.filePath("a.csv"), "1,2\n");
-    writeFile(f.dir.filePath("b.csv"), "3\n");
+    f.dir.write("a.csv", "1,2\n");
+    f.dir.write("b.csv", "3\n");
     f.addThroughTheDialog({"a.csv", "b.csv", "a.csv"});
     f.join("b.csv");
-    QCOMPARE(readFile(f.dir.filePath("b.csv")), QByteArray("1\r\n2\r\n3\r\n1\r\n2\r\n\r\n"));
+    QCOMPARE(readFile(f.dir.path("b.csv")), QByteArray("1\r\n2\r\n3\r\n1\r\n2\r\n\r\n"));
     QCOMPARE(f.messages.prompts, QStringList{"File(s) created: " + f.path("b.csv")});
 }
 
@@ -235,11 +211,11 @@ void tst_JoinButton::outputMayBeAnInput()
 void tst_JoinButton::failureLeavesEverythingAsItWas()
 {
     Fixture f;
-    writeFile(f.dir.filePath("a.csv"), "1\n");
-    writeFile(f.dir.filePath("b.csv"), "2\n");
+    f.dir.write("a.csv", "1\n");
+    f.dir.write("b.csv", "2\n");
     f.addThroughTheDialog({"a.csv", "b.csv", "a.csv"});
-    QVERIFY(QFile::remove(f.dir.filePath("b.csv"))); // deleted after it was added
-    writeFile(f.dir.filePath("out.txt"), "precious");
+    QVERIFY(QFile::remove(f.dir.path("b.csv"))); // deleted after it was added
+    f.dir.write("out.txt", "precious");
     const QStringList before = f.entries();
     f.list->setListIndex(2);
 
@@ -248,9 +224,9 @@ void tst_JoinButton::failureLeavesEverythingAsItWas()
     QVERIFY2(sameMessage(f.messages.prompts[0], "Cannot read file " + f.path("b.csv") + ":\nNo such file or directory."),
              qPrintable(f.messages.prompts[0]));
     QCOMPARE(f.list->ListIndex(), 1);
-    QCOMPARE(readFile(f.dir.filePath("out.txt")), QByteArray("precious"));
+    QCOMPARE(readFile(f.dir.path("out.txt")), QByteArray("precious"));
     QCOMPARE(f.entries(), before);
-    QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"a.csv", "out.txt"}));
+    QCOMPARE(f.dir.entries(), (QStringList{"a.csv", "out.txt"}));
 }
 
 // Until the join has really ended, before and after Cancel, nothing reaches
@@ -285,9 +261,8 @@ void tst_JoinButton::windowTakesNoInputWhileJoining()
     QVERIFY(blockedBeforeCancel);
     QVERIFY(blockedAfterCancel);
     QVERIFY(f.messages.prompts.isEmpty());
-    QCOMPARE(readFile(f.dir.filePath("out.txt")), QByteArray("precious"));
-    QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
-             (QStringList{"a.csv", "out.txt", "pipe"}));
+    QCOMPARE(readFile(f.dir.path("out.txt")), QByteArray("precious"));
+    QCOMPARE(f.dir.entries(), (QStringList{"a.csv", "out.txt", "pipe"}));
     QVERIFY(!f.progress());
     // The window takes input again.
     QTest::mouseClick(f.add(), Qt::LeftButton);
@@ -298,21 +273,29 @@ void tst_JoinButton::windowTakesNoInputWhileJoining()
 // as it was, and then closes the window.
 void tst_JoinButton::closingTheWindowStopsTheJoin()
 {
+#ifndef Q_OS_UNIX
+    QSKIP("needs a named pipe");
+#else
     WindowFixture f;
     if (!f.setUp())
         QSKIP("needs a named pipe");
 
     bool stillOpen = false;
+    int writer = -1;
     f.pressJoin([&] {
-        QTest::qWait(100);
+        // Once the join has the pipe open, it waits for it.
+        writer = holdPipeOpen(f.dir.path("pipe"));
         f.form.close();
         stillOpen = f.form.isVisible();
     });
+    ::close(writer);
+    QVERIFY(writer >= 0);
     QVERIFY(stillOpen); // until the join had ended
     QVERIFY(!f.form.isVisible());
     QVERIFY(f.messages.prompts.isEmpty());
-    QCOMPARE(readFile(f.dir.filePath("out.txt")), QByteArray("precious"));
+    QCOMPARE(readFile(f.dir.path("out.txt")), QByteArray("precious"));
     QVERIFY(!JoinButton::stop());
+#endif
 }
 
 QTEST_MAIN(tst_JoinButton)

@@ -32,6 +32,7 @@ x_session_begin()
     xwininfo -root >/dev/null 2>&1 || exit "$LostDisplay"
     work=$(mktemp -d)
     pid=""
+    main_window=""
     trap 'x_session_end' EXIT
 }
 
@@ -80,6 +81,22 @@ wait_for_no_window()
     fail "the window \"$1\" did not close"
 }
 
+# Waits up to ten seconds for the keyboard focus to be in a window with that
+# title other than the main window, as a dialog or message takes it once it
+# is ready for keys; fails without.
+wait_for_focus()
+{
+    for _ in $(seq 1 100); do
+        focus=$(xdotool getwindowfocus 2>/dev/null)
+        if [ -n "$focus" ] && [ "$focus" != "$main_window" ] \
+            && [ "$(xdotool getwindowname "$focus" 2>/dev/null)" = "$1" ]; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "no window titled \"$1\" took the keyboard"
+}
+
 # Starts the program in the work folder with the given arguments and waits
 # for its main window; sets left and top to its client area's screen position.
 start_program()
@@ -87,6 +104,7 @@ start_program()
     (cd "$work" && QT_QPA_PLATFORM=xcb exec "$program" "$@") &
     pid=$!
     wait_for_window Quillmere
+    main_window=$(($(window_line Quillmere | awk '{ print $1 }')))
     geometry=$(window_line Quillmere | grep -o '[0-9]*x[0-9]*+[0-9]*+[0-9]*' | head -n 1)
     left=$(echo "$geometry" | cut -d+ -f2)
     top=$(echo "$geometry" | cut -d+ -f3)
@@ -140,16 +158,11 @@ drag()
 join_as()
 {
     click_at 472 112
-    wait_for_window "Save  As"
-    sleep 0.5
+    wait_for_focus "Save  As"
     xdotool type --delay 10 "$1"
     xdotool key Return
     wait_for_no_window "Save  As"
-    for _ in $(seq 1 100); do
-        [ -s "$1" ] && break
-        sleep 0.1
-    done
-    sleep 0.5
+    wait_for_focus Quillmere
     xdotool key Return
 }
 

@@ -1,18 +1,16 @@
 #include "joinengine.h"
 #include "messagecompare.h"
-#include "testfiles.h"
+#include "pipeends.h"
+#include "testfolder.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
-#include <fcntl.h>
 #include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -21,7 +19,6 @@
 
 namespace {
 
-const QByteArray OldOutput = "old output, must survive\r\n";
 const QByteArray Hint = "Try 'quillmere-join --help'.\n";
 
 struct Run
@@ -61,14 +58,6 @@ bool hasOpen(const QProcess &process, const QString &file)
     return false;
 }
 
-// Opens the writing end of a pipe once the joiner reads it, without writing to it.
-int holdPipeOpen(const QString &pipe)
-{
-    int handle = -1;
-    for (QDeadlineTimer deadline(10000); handle < 0 && !deadline.hasExpired(); QTest::qWait(20))
-        handle = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);
-    return handle;
-}
 #endif
 
 } // namespace
@@ -96,26 +85,21 @@ private slots:
     void nonAsciiPaths();
 
 private:
-    QString path(const QString &name) const { return m_dir->filePath(name); }
-    QStringList files() const;
+    QString path(const QString &name) const { return m_dir->path(name); }
+    QStringList files() const { return m_dir->entries(); }
     void start(QProcess &process, const QStringList &arguments);
     Run run(const QStringList &arguments, const QByteArray &input = {});
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestFolder> m_dir;
 };
 
 void tst_Cli::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<TestFolder>();
     QVERIFY(m_dir->isValid());
     writeFile(path("a.csv"), "a1,a2\r\n\"a, 3\"\r\n");
     writeFile(path("b.csv"), "b1\n\nb2");
     writeFile(path("c.csv"), "  c1 ,\"c\"\"2\"\r");
-}
-
-QStringList tst_Cli::files() const
-{
-    return QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
 void tst_Cli::start(QProcess &process, const QStringList &arguments)
@@ -381,7 +365,7 @@ void tst_Cli::stopSignals()
     QFETCH(bool, writer);
 
     writeFile(path("out.txt"), OldOutput);
-    QCOMPARE(::mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
+    QVERIFY(makePipe(path("pipe")));
     const QStringList before = files();
     QProcess process;
     start(process, {"-o", "out.txt", "a.csv", "pipe"});
@@ -408,7 +392,7 @@ void tst_Cli::folderThatTakesNoNewFile()
 #ifndef Q_OS_UNIX
     QSKIP("needs Unix permissions");
 #else
-    if (geteuid() != 0)
+    if (!runningAsRoot())
         QSKIP("runs the joiner as nobody, which takes root; tst_joinengine runs this case as the user");
     QVERIFY(QDir(m_dir->path()).mkdir("d"));
     writeFile(path("d/out.txt"), "OLD\n");
@@ -430,7 +414,7 @@ void tst_Cli::folderThatTakesNoNewFile()
     QVERIFY(QFile::setPermissions(path("d"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
     QCOMPARE(readFile(path("d/out.txt")), QByteArray("OLD\r\na1\r\na2\r\na, 3\r\n\r\n"));
     QCOMPARE(after.st_ino, before.st_ino);
-    QCOMPARE(QDir(path("d")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"out.txt"});
+    QCOMPARE(m_dir->entries("d"), QStringList{"out.txt"});
 #endif
 }
 

@@ -3,6 +3,7 @@
 #include "filelist.h"
 #include "form.h"
 #include "listbox.h"
+#include "listentries.h"
 #include "recordingwindowsystem.h"
 
 #include <QDir>
@@ -13,14 +14,6 @@ namespace {
 QString sep()
 {
     return QDir::separator();
-}
-
-QStringList entries(const ListBox &list)
-{
-    QStringList texts;
-    for (int i = 0; i < list.ListCount(); ++i)
-        texts << list.List(i);
-    return texts;
 }
 
 // The main window's parts, with fakes for the dialog and the window system.
@@ -131,7 +124,7 @@ void tst_FileList::add()
     for (const QString &entry : before)
         f.list->AddItem(entry);
     f.add(chosen);
-    QCOMPARE(entries(*f.list), after);
+    QCOMPARE(entriesOf(*f.list), after);
     // Measured once per batch, after the last append: all entries, old and new.
     QCOMPARE(f.windowSystem.callsOf("SendMessageA").size(), measured);
     QCOMPARE(f.windowSystem.callsOf("DrawTextA").size(), measured * after.size());
@@ -143,7 +136,7 @@ void tst_FileList::cancelRightAfterAnAddChangesNothing()
     f.add({"/data/a", "/data/b"});
     f.windowSystem.calls.clear();
     f.add({});
-    QCOMPARE(entries(*f.list).size(), 2);
+    QCOMPARE(entriesOf(*f.list).size(), 2);
     QVERIFY(f.windowSystem.calls.isEmpty());
 }
 
@@ -170,7 +163,7 @@ void tst_FileList::remove()
         f.list->AddItem(QString::number(i));
     f.list->setListIndex(selected);
     FileList::RemoveSelected(*f.list);
-    QCOMPARE(entries(*f.list), after);
+    QCOMPARE(entriesOf(*f.list), after);
     // The extent is not measured again.
     QVERIFY(f.windowSystem.calls.isEmpty());
 }
@@ -195,7 +188,7 @@ void tst_FileList::namesOutsideAnyCodePage()
     f.add({greek});
     f.add({cjk});
     f.add({emoji});
-    QCOMPARE(entries(*f.list), (QStringList{QDir::toNativeSeparators(greek), QDir::toNativeSeparators(cjk),
+    QCOMPARE(entriesOf(*f.list), (QStringList{QDir::toNativeSeparators(greek), QDir::toNativeSeparators(cjk),
                                             QDir::toNativeSeparators(emoji)}));
     // Measured exactly as listed, not through a narrow code page.
     QVERIFY(f.windowSystem.callsOf("DrawTextA").constLast().contains(QDir::toNativeSeparators(emoji)));

@@ -1,31 +1,17 @@
 #include "filelistediting.h"
 #include "form.h"
 #include "listbox.h"
+#include "listentries.h"
 #include "recordingwindowsystem.h"
+#include "testfolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QMimeData>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
 namespace {
-
-QStringList entries(const ListBox &list)
-{
-    QStringList texts;
-    for (int i = 0; i < list.ListCount(); ++i)
-        texts << list.List(i);
-    return texts;
-}
-
-void touch(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        qFatal("cannot create %s", qPrintable(path));
-}
 
 struct Fixture
 {
@@ -91,33 +77,31 @@ private slots:
 
 void tst_FileListEditing::droppedFolderGivesItsOwnFilesInNaturalOrder()
 {
-    QTemporaryDir dir;
+    TestFolder dir;
     for (const char *name : {"part10.csv", "part2.csv", "Part1.csv", ".hidden.csv", "notes"})
-        touch(dir.filePath(name));
-    QVERIFY(QDir(dir.path()).mkpath("sub"));
-    touch(dir.filePath("sub/inner.csv"));
+        dir.write(name);
+    dir.write("sub/inner.csv");
 
     const QString d = QDir::toNativeSeparators(dir.path() + "/");
     QCOMPARE(FileListEditing::filesToAdd({dir.path()}),
              (QStringList{d + "notes", d + "Part1.csv", d + "part2.csv", d + "part10.csv"}));
-    QCOMPARE(FileListEditing::filesToAdd({dir.filePath("part10.csv"), dir.path() + "/sub"}),
-             (QStringList{d + "part10.csv", QDir::toNativeSeparators(dir.filePath("sub/inner.csv"))}));
+    QCOMPARE(FileListEditing::filesToAdd({dir.path("part10.csv"), dir.path() + "/sub"}),
+             (QStringList{d + "part10.csv", QDir::toNativeSeparators(dir.path("sub/inner.csv"))}));
 }
 
 void tst_FileListEditing::dropAppendsOneBatchInTheOrderDropped()
 {
-    QTemporaryDir dir;
-    touch(dir.filePath("b.csv"));
-    touch(dir.filePath("a.csv"));
-    QVERIFY(QDir(dir.path()).mkpath("folder"));
-    touch(dir.filePath("folder/x2.csv"));
-    touch(dir.filePath("folder/x1.csv"));
+    TestFolder dir;
+    dir.write("b.csv");
+    dir.write("a.csv");
+    dir.write("folder/x2.csv");
+    dir.write("folder/x1.csv");
 
     Fixture f;
     f.fill({"kept"});
-    QCOMPARE(f.dropFiles({dir.filePath("b.csv"), dir.filePath("folder"), dir.filePath("a.csv")}), Qt::CopyAction);
-    const auto native = [&](const char *name) { return QDir::toNativeSeparators(dir.filePath(name)); };
-    QCOMPARE(entries(*f.list),
+    QCOMPARE(f.dropFiles({dir.path("b.csv"), dir.path("folder"), dir.path("a.csv")}), Qt::CopyAction);
+    const auto native = [&](const char *name) { return QDir::toNativeSeparators(dir.path(name)); };
+    QCOMPARE(entriesOf(*f.list),
              (QStringList{"kept", native("b.csv"), native("folder/x1.csv"), native("folder/x2.csv"), native("a.csv")}));
     QCOMPARE(f.windowSystem.callsOf("SendMessageA").size(), 1);
     QCOMPARE(f.windowSystem.callsOf("DrawTextA").size(), 5);
@@ -152,12 +136,12 @@ void tst_FileListEditing::droppedFilesAreNeverMoved()
 {
     QFETCH(int, offered);
     QFETCH(int, reported);
-    QTemporaryDir dir;
-    touch(dir.filePath("a.csv"));
+    TestFolder dir;
+    dir.write("a.csv");
     Fixture f;
-    QCOMPARE(int(f.dropFiles({dir.filePath("a.csv")}, Qt::DropActions(offered))), reported);
+    QCOMPARE(int(f.dropFiles({dir.path("a.csv")}, Qt::DropActions(offered))), reported);
     QCOMPARE(f.list->ListCount(), reported == Qt::IgnoreAction ? 0 : 1);
-    QVERIFY(QFile::exists(dir.filePath("a.csv")));
+    QVERIFY(QFile::exists(dir.path("a.csv")));
 }
 
 void tst_FileListEditing::dragMovesAnEntry_data()
@@ -194,7 +178,7 @@ void tst_FileListEditing::dragMovesAnEntry()
     }
     // Offscreen there is no real drag; the drop is what the list hands on.
     f.editing->dropSelectedEntry(at);
-    QCOMPARE(entries(*f.list), after);
+    QCOMPARE(entriesOf(*f.list), after);
     QCOMPARE(f.list->List(f.list->ListIndex()), QStringList({"a", "b", "c", "d"}).at(from));
     QVERIFY(f.windowSystem.calls.isEmpty());
 }
@@ -230,7 +214,7 @@ void tst_FileListEditing::keysMoveAndRemove()
     f.fill({"a", "b", "c"});
     f.list->setListIndex(selected);
     QTest::keyClick(f.list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(entries(*f.list), after);
+    QCOMPARE(entriesOf(*f.list), after);
     QCOMPARE(f.list->ListIndex(), selectedAfter);
     QVERIFY(f.windowSystem.calls.isEmpty());
 }

@@ -2,17 +2,14 @@
 #include "itemreader.h"
 #include "joinengine.h"
 #include "messagecompare.h"
-#include "testfiles.h"
-#ifdef Q_OS_UNIX
-#include "pipereader.h"
-#endif
+#include "pipeends.h"
+#include "testfolder.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -21,7 +18,6 @@
 #include <tuple>
 
 #ifdef Q_OS_UNIX
-#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -31,17 +27,6 @@
 #endif
 
 namespace {
-
-const QByteArray OldOutput = "old output, must survive\r\n";
-
-bool runningAsRoot()
-{
-#ifdef Q_OS_UNIX
-    return geteuid() == 0;
-#else
-    return false;
-#endif
-}
 
 QString publicCsv(const QString &name)
 {
@@ -126,33 +111,25 @@ private slots:
     void publicFiles();
 
 private:
-    QString path(const QString &name) const { return m_dir->filePath(name); }
-    QStringList files() const;
+    QString path(const QString &name) const { return m_dir->path(name); }
+    QStringList files() const { return m_dir->entries(); }
     QStringList inputs(const QList<QByteArray> &contents);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestFolder> m_dir;
 };
 
 void tst_JoinEngine::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<TestFolder>();
     QVERIFY(m_dir->isValid());
 }
 
 QStringList tst_JoinEngine::inputs(const QList<QByteArray> &contents)
 {
     QStringList paths;
-    for (const QByteArray &content : contents) {
-        paths.append(path(QStringLiteral("in%1.csv").arg(paths.size())));
-        writeFile(paths.last(), content);
-    }
+    for (const QByteArray &content : contents)
+        paths.append(m_dir->write(QStringLiteral("in%1.csv").arg(paths.size()), content));
     return paths;
-}
-
-// Everything in the test folder, so that a temporary file left behind shows.
-QStringList tst_JoinEngine::files() const
-{
-    return QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
 void tst_JoinEngine::output_data()
@@ -276,7 +253,7 @@ void tst_JoinEngine::outputKinds()
     const bool regular = kind != "pipe" && kind != "device";
     const bool existing = regular && kind != "new";
     if (kind == "pipe") {
-        QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+        QVERIFY(makePipe(output));
     } else if (kind == "device") {
         QCOMPARE(::mknod(name.constData(), S_IFCHR | 0666, makedev(1, 3)), 0); // a null device
     } else if (existing) {
@@ -393,7 +370,7 @@ void tst_JoinEngine::failure()
     QStringList paths = inputs({"a,b\n", "c\n"});
     QVERIFY(QDir(m_dir->path()).mkdir("folder"));
 #ifdef Q_OS_UNIX
-    QCOMPARE(::mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
+    QVERIFY(makePipe(path("pipe")));
     writeFile(path("locked.csv"), "x");
     QVERIFY(QFile::setPermissions(path("locked.csv"), {}));
     QVERIFY(QFile::link(path("loop2"), path("loop1")));
@@ -501,7 +478,7 @@ void tst_JoinEngine::pipes()
     QFETCH(QString, message);
 
     const QString pipe = path("pipe");
-    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QVERIFY(makePipe(pipe));
     const QStringList paths = inputs({QByteArray("a,").repeated(1 << 20)});
     writeFile(path("out.txt"), OldOutput);
     const QStringList before = files();

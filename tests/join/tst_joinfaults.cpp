@@ -3,12 +3,11 @@
 #include "joinengine.h"
 #include "joinerror.h"
 #ifndef Q_OS_WIN
-#include "pipereader.h"
+#include "pipeends.h"
 #endif
-#include "testfiles.h"
+#include "testfolder.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <atomic>
@@ -33,8 +32,6 @@ struct PipeReader
 using Call = FaultySystemCalls::Call;
 
 namespace {
-
-const QByteArray OldOutput = "old output, must survive\r\n";
 
 enum class Output { New, Replaced, Staged, Pipe };
 
@@ -87,7 +84,7 @@ private slots:
     void noTemporaryFolder();
 
 private:
-    QString path(const QString &name) const { return m_dir->filePath(name); }
+    QString path(const QString &name) const { return m_dir->path(name); }
     QString outputPath() const { return path(m_output == Output::Pipe ? "pipe" : "d/out.txt"); }
     void prepare(Output output);
     void restore();
@@ -95,7 +92,7 @@ private:
     JoinResult join(FaultySystemCalls &calls);
     QString check(const JoinResult &result, int error, bool mustSucceed);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestFolder> m_dir;
     QStringList m_inputs;
     Output m_output = Output::New;
     QByteArray m_expected;
@@ -106,7 +103,7 @@ private:
 
 void tst_JoinFaults::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<TestFolder>();
     QVERIFY(m_dir->isValid());
     QVERIFY(QDir(m_dir->path()).mkpath("d"));
     QVERIFY(QDir(m_dir->path()).mkpath("tmp"));
@@ -170,7 +167,7 @@ QStringList tst_JoinFaults::leftOver() const
 {
     QStringList names;
     for (const QString &folder : {QStringLiteral("d"), QStringLiteral("tmp")}) {
-        for (const QString &name : QDir(path(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        for (const QString &name : m_dir->entries(folder))
             names.append(folder + '/' + name);
     }
     return names;

@@ -1,14 +1,13 @@
 #include "commondialog.h"
 #include "fakes.h"
 #include "runtimeerror.h"
+#include "testfolder.h"
 
 #include <QAbstractItemView>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QSortFilterProxyModel>
-#include <QTemporaryDir>
 #include <QTest>
 
 class tst_CommonDialog : public QObject
@@ -205,12 +204,10 @@ void tst_CommonDialog::maxFileSizeLimitsTheSelection()
 // Qt's own dialog, not the platform's: "*.*" must not hide a name without a dot.
 void tst_CommonDialog::allFilesFilterShowsNamesWithoutADot()
 {
-    QTemporaryDir dir;
+    TestFolder dir;
     QVERIFY(dir.isValid());
-    for (const char *name : {"README", "data.csv"}) {
-        QFile file(dir.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
+    for (const char *name : {"README", "data.csv"})
+        dir.write(name);
 
     CommonDialog common;
     common.setFilter("All Files (*.*)|*.*|");

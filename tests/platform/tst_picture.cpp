@@ -1,10 +1,9 @@
 #include "picture.h"
 #include "runtimeerror.h"
+#include "testfolder.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QImage>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
 
@@ -66,15 +65,6 @@ QByteArray cursorFile(QPoint hotSpot, int imageCount = 1)
     return file;
 }
 
-QString write(const QTemporaryDir &dir, const QString &name, const QByteArray &data)
-{
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
 } // namespace
 
 class tst_Picture : public QObject
@@ -103,8 +93,8 @@ void tst_Picture::cursorKeepsItsHotSpot()
 {
     QFETCH(QPoint, hotSpot);
     QFETCH(int, images);
-    QTemporaryDir dir;
-    const Picture picture = LoadPicture(write(dir, "HAND-M.CUR", cursorFile(hotSpot, images)));
+    TestFolder dir;
+    const Picture picture = LoadPicture(dir.write("HAND-M.CUR", cursorFile(hotSpot, images)));
     QCOMPARE(picture.pixmap().size(), QSize(32, 32));
     QCOMPARE(picture.hotSpot(), hotSpot);
     QCOMPARE(picture.cursor().hotSpot(), hotSpot);
@@ -118,7 +108,7 @@ void tst_Picture::cursorKeepsItsHotSpot()
 
 void tst_Picture::otherPicturesPointAtTheirCentre()
 {
-    QTemporaryDir dir;
+    TestFolder dir;
     QImage image(16, 8, QImage::Format_RGB32);
     image.fill(Qt::red);
     QByteArray png;
@@ -126,7 +116,7 @@ void tst_Picture::otherPicturesPointAtTheirCentre()
     buffer.open(QIODevice::WriteOnly);
     QVERIFY(image.save(&buffer, "PNG"));
 
-    const Picture picture = LoadPicture(write(dir, "pointer.png", png));
+    const Picture picture = LoadPicture(dir.write("pointer.png", png));
     QCOMPARE(picture.pixmap().size(), QSize(16, 8));
     QCOMPARE(picture.hotSpot(), QPoint(-1, -1));
 }
@@ -152,8 +142,8 @@ void tst_Picture::noPictureThrows()
 {
     QFETCH(QByteArray, content);
     QFETCH(QString, reason);
-    QTemporaryDir dir;
-    const QString path = write(dir, "HAND-M.CUR", content);
+    TestFolder dir;
+    const QString path = dir.write("HAND-M.CUR", content);
     try {
         LoadPicture(path);
         QFAIL("no error");

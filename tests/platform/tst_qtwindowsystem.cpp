@@ -92,8 +92,10 @@ void tst_QtWindowSystem::drawTextKeepsTheRectanglesLeftAndTop()
     m_system.DrawTextA(window.hDC(), text.constData(), length, &rect, DT_CALCRECT);
     QCOMPARE(rect.left, 10);
     QCOMPARE(rect.top, 20);
-    QCOMPARE(rect.right, 10 + QFontMetrics(window.font(), &window).horizontalAdvance("a")
-                             + QFontMetrics(window.font(), &window).horizontalAdvance("b"));
+    // Where the font's advances are fractions of a pixel, the system's sum of them and Qt's
+    // rounding of the line may be a pixel apart; "c" would add several.
+    const int width = QFontMetrics(window.font(), &window).horizontalAdvance("ab");
+    QVERIFY2(qAbs(rect.right - 10 - width) <= 1, qPrintable(QStringLiteral("%1 for %2").arg(rect.right).arg(width)));
 }
 
 void tst_QtWindowSystem::listBoxTakesItsExtent()

@@ -8,8 +8,13 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include <functional>
+
+#ifndef Q_OS_WIN
+#include "desktopopener.h"
+#endif
 
 /// File dialogs that answer from a script: each run takes the next answer
 /// (paths chosen, or none for Cancel) and records what it was asked.
@@ -60,3 +65,19 @@ public:
 private:
     QString m_path;
 };
+
+#ifndef Q_OS_WIN
+/// The desktop's opener, recording what it was asked to open.
+class RecordingOpener final : public DesktopOpener
+{
+public:
+    QList<QUrl> opened;
+    bool answer = true;
+
+    bool open(const QUrl &url) override
+    {
+        opened << url;
+        return answer;
+    }
+};
+#endif

@@ -4,107 +4,41 @@
 
 using namespace winapi;
 
-namespace {
-
-QString quoted(const char *text)
+RecordingWindowSystem::RecordingWindowSystem()
 {
-    return text ? u'"' + QString::fromUtf8(text) + u'"' : QStringLiteral("null");
-}
-
-QString call(const char *function, const QStringList &arguments)
-{
-    return QString::fromLatin1(function) + u'(' + arguments.join(QStringLiteral(", ")) + u')';
-}
-
-QString number(qint64 value)
-{
-    return QString::number(value);
-}
-
-} // namespace
-
-int RecordingWindowSystem::GetSystemMetrics(int nIndex)
-{
-    calls << call("GetSystemMetrics", {number(nIndex)});
-    return nIndex == SM_CXVSCROLL ? scrollBarWidth : 0;
-}
-
-int RecordingWindowSystem::DrawTextA(HDC hDC, const char *lpStr, int nCount, RECT *lpRect, std::uint32_t wFormat)
-{
-    const QString text = QString::fromUtf8(lpStr, nCount < 0 ? qsizetype(std::strlen(lpStr)) : nCount);
-    calls << call("DrawTextA", {number(hDC), u'"' + text + u'"', number(nCount),
-                                QStringLiteral("{%1,%2,%3,%4}").arg(lpRect->left).arg(lpRect->top).arg(lpRect->right).arg(lpRect->bottom),
-                                number(wFormat)});
-    if (wFormat & DT_CALCRECT) {
-        lpRect->right = lpRect->left + textWidth(text);
-        lpRect->bottom = lpRect->top + 15;
-    }
-    return 15;
-}
-
-LRESULT RecordingWindowSystem::SendMessageA(HWND hWnd, std::uint32_t wMsg, WPARAM wParam, LPARAM lParam)
-{
-    calls << call("SendMessageA", {number(hWnd), number(wMsg), number(qint64(wParam)), number(lParam)});
-    return 0;
-}
-
-BOOL RecordingWindowSystem::SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
-                                         std::uint32_t wFlags)
-{
-    calls << call("SetWindowPos", {number(hWnd), number(hWndInsertAfter), number(X), number(Y), number(cx),
-                                   number(cy), number(wFlags)});
-    return windowPosResult(hWnd);
-}
-
-BOOL RecordingWindowSystem::ReleaseCapture()
-{
-    calls << call("ReleaseCapture", {});
-    return 1;
-}
-
-std::int32_t RecordingWindowSystem::GetWindowLongA(HWND hWnd, int nIndex)
-{
-    calls << call("GetWindowLongA", {number(hWnd), number(nIndex)});
-    return hWnd && nIndex == GWL_EXSTYLE ? exStyles.value(hWnd) : 0;
-}
-
-std::int32_t RecordingWindowSystem::SetWindowLongA(HWND hWnd, int nIndex, std::int32_t dwNewLong)
-{
-    calls << call("SetWindowLongA", {number(hWnd), number(nIndex), number(dwNewLong)});
-    if (!styleWritable(hWnd) || nIndex != GWL_EXSTYLE)
-        return 0;
-    const std::int32_t previous = exStyles.value(hWnd);
-    exStyles.insert(hWnd, dwNewLong);
-    return previous;
-}
-
-BOOL RecordingWindowSystem::SetLayeredWindowAttributes(HWND hWnd, COLORREF crKey, std::uint8_t bAlpha,
-                                                       std::uint32_t dwFlags)
-{
-    calls << call("SetLayeredWindowAttributes", {number(hWnd), number(crKey), number(bAlpha), number(dwFlags)});
-    return layeredResult(hWnd);
-}
-
-COLORREF RecordingWindowSystem::GetSysColor(int nIndex)
-{
-    calls << call("GetSysColor", {number(nIndex)});
-    return nIndex == COLOR_BTNFACE ? buttonFace : 0;
-}
-
-BOOL RecordingWindowSystem::GetVersionExA(OSVERSIONINFO *lpVersionInformation)
-{
-    calls << call("GetVersionExA", {number(lpVersionInformation->dwOSVersionInfoSize)});
-    lpVersionInformation->dwMajorVersion = majorVersion;
-    lpVersionInformation->dwMinorVersion = 1;
-    return 1;
-}
-
-std::intptr_t RecordingWindowSystem::ShellExecuteA(HWND hWnd, const char *lpOperation, const char *lpFile,
-                                                   const char *lpParameters, const char *lpDirectory, int nShowCmd)
-{
-    calls << call("ShellExecuteA", {number(hWnd), quoted(lpOperation), quoted(lpFile), quoted(lpParameters),
-                                    quoted(lpDirectory), number(nShowCmd)});
-    return shellResult(QString::fromUtf8(lpFile));
+    answers.GetSystemMetrics = [this](int nIndex) { return nIndex == SM_CXVSCROLL ? scrollBarWidth : 0; };
+    answers.DrawTextA = [this](HDC, const char *lpStr, int nCount, RECT *lpRect, std::uint32_t wFormat) {
+        if (wFormat & DT_CALCRECT) {
+            const QString text = QString::fromUtf8(lpStr, nCount < 0 ? qsizetype(std::strlen(lpStr)) : nCount);
+            lpRect->right = lpRect->left + textWidth(text);
+            lpRect->bottom = lpRect->top + 15;
+        }
+        return 15;
+    };
+    answers.SetWindowPos = [this](HWND hWnd, HWND, int, int, int, int, std::uint32_t) { return windowPosResult(hWnd); };
+    answers.ReleaseCapture = [] { return BOOL(1); };
+    answers.GetWindowLongA = [this](HWND hWnd, int nIndex) {
+        return hWnd && nIndex == GWL_EXSTYLE ? exStyles.value(hWnd) : 0;
+    };
+    answers.SetWindowLongA = [this](HWND hWnd, int nIndex, std::int32_t dwNewLong) {
+        if (!styleWritable(hWnd) || nIndex != GWL_EXSTYLE)
+            return 0;
+        const std::int32_t previous = exStyles.value(hWnd);
+        exStyles.insert(hWnd, dwNewLong);
+        return previous;
+    };
+    answers.SetLayeredWindowAttributes = [this](HWND hWnd, COLORREF, std::uint8_t, std::uint32_t) {
+        return layeredResult(hWnd);
+    };
+    answers.GetSysColor = [this](int nIndex) { return nIndex == COLOR_BTNFACE ? buttonFace : 0; };
+    answers.GetVersionExA = [this](OSVERSIONINFO *lpVersionInformation) {
+        lpVersionInformation->dwMajorVersion = majorVersion;
+        lpVersionInformation->dwMinorVersion = 1;
+        return BOOL(1);
+    };
+    answers.ShellExecuteA = [this](HWND, const char *, const char *lpFile, const char *, const char *, int) {
+        return shellResult(QString::fromUtf8(lpFile));
+    };
 }
 
 QStringList RecordingWindowSystem::callsOf(const QString &function) const
@@ -115,4 +49,26 @@ QStringList RecordingWindowSystem::callsOf(const QString &function) const
             matching << recorded;
     }
     return matching;
+}
+
+QString RecordingWindowSystem::argument(const char *text)
+{
+    return text ? u'"' + QString::fromUtf8(text) + u'"' : QStringLiteral("null");
+}
+
+QString RecordingWindowSystem::argument(const RECT *rect)
+{
+    if (!rect)
+        return QStringLiteral("null");
+    return QStringLiteral("{%1,%2,%3,%4}").arg(rect->left).arg(rect->top).arg(rect->right).arg(rect->bottom);
+}
+
+QString RecordingWindowSystem::argument(const OSVERSIONINFO *version)
+{
+    return version ? QString::number(version->dwOSVersionInfoSize) : QStringLiteral("null");
+}
+
+void RecordingWindowSystem::record(const char *function, const QStringList &arguments)
+{
+    calls << QString::fromLatin1(function) + u'(' + arguments.join(QStringLiteral(", ")) + u')';
 }

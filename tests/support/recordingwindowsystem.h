@@ -7,17 +7,25 @@
 #include <QStringList>
 
 #include <functional>
+#include <type_traits>
 
 /// A window system that records every call as text, such as
-/// "SetWindowLongA(65536, -20, 524288)", and answers from scripted hooks.
-/// Window handles and colours are written in decimal, strings in quotes.
+/// "SetWindowLongA(65536, -20, 524288)", and answers through a hook of its
+/// own for each function (`answers`), or 0 where there is none. Numbers are
+/// written in decimal, strings in quotes, a rectangle as {left,top,right,bottom}
+/// and a version record by its size.
 ///
-/// Without a hook a call succeeds in the plainest way: extended styles are
-/// kept per window, SetWindowLongA returns the previous style, the version is
-/// 5.1, and DrawTextA makes every character 7 pixels wide.
+/// The hooks set at first answer in the plainest way, as the members below
+/// say: extended styles are kept per window and SetWindowLongA returns the
+/// previous style, the version is 5.1, and DrawTextA makes every character
+/// 7 pixels wide and 15 high.
 class RecordingWindowSystem : public WindowSystem
 {
 public:
+    RecordingWindowSystem();
+    RecordingWindowSystem(const RecordingWindowSystem &) = delete;
+    RecordingWindowSystem &operator=(const RecordingWindowSystem &) = delete;
+
     QStringList calls;
 
     int scrollBarWidth = 17;
@@ -31,23 +39,40 @@ public:
     std::function<std::intptr_t(const QString &file)> shellResult = [](const QString &) { return 42; };
     QHash<winapi::HWND, std::int32_t> exStyles;
 
-    int GetSystemMetrics(int nIndex) override;
-    int DrawTextA(winapi::HDC hDC, const char *lpStr, int nCount, winapi::RECT *lpRect,
-                  std::uint32_t wFormat) override;
-    winapi::LRESULT SendMessageA(winapi::HWND hWnd, std::uint32_t wMsg, winapi::WPARAM wParam,
-                                 winapi::LPARAM lParam) override;
-    winapi::BOOL SetWindowPos(winapi::HWND hWnd, winapi::HWND hWndInsertAfter, int X, int Y, int cx, int cy,
-                              std::uint32_t wFlags) override;
-    winapi::BOOL ReleaseCapture() override;
-    std::int32_t GetWindowLongA(winapi::HWND hWnd, int nIndex) override;
-    std::int32_t SetWindowLongA(winapi::HWND hWnd, int nIndex, std::int32_t dwNewLong) override;
-    winapi::BOOL SetLayeredWindowAttributes(winapi::HWND hWnd, winapi::COLORREF crKey, std::uint8_t bAlpha,
-                                            std::uint32_t dwFlags) override;
-    winapi::COLORREF GetSysColor(int nIndex) override;
-    winapi::BOOL GetVersionExA(winapi::OSVERSIONINFO *lpVersionInformation) override;
-    std::intptr_t ShellExecuteA(winapi::HWND hWnd, const char *lpOperation, const char *lpFile,
-                                const char *lpParameters, const char *lpDirectory, int nShowCmd) override;
+    /// Called with the arguments of each call, once it is recorded.
+    struct Answers
+    {
+#define QUILLMERE_ANSWER(Result, Name, Parameters, Arguments) std::function<Result Parameters> Name;
+        QUILLMERE_WINDOW_SYSTEM_FUNCTIONS(QUILLMERE_ANSWER)
+#undef QUILLMERE_ANSWER
+    } answers;
+
+#define QUILLMERE_RECORD(Result, Name, Parameters, Arguments)    \
+    Result Name Parameters override                              \
+    {                                                            \
+        record(#Name, arguments Arguments);                      \
+        return answers.Name ? answers.Name Arguments : Result(); \
+    }
+    QUILLMERE_WINDOW_SYSTEM_FUNCTIONS(QUILLMERE_RECORD)
+#undef QUILLMERE_RECORD
 
     /// The recorded calls of one function, in order.
     QStringList callsOf(const QString &function) const;
+
+private:
+    static QString argument(const char *text);
+    static QString argument(const winapi::RECT *rect);
+    static QString argument(const winapi::OSVERSIONINFO *version);
+    template <typename Number, typename = std::enable_if_t<std::is_integral_v<Number>>>
+    static QString argument(Number value)
+    {
+        return QString::number(qint64(value));
+    }
+    template <typename... Values>
+    static QStringList arguments(Values... values)
+    {
+        return {argument(values)...};
+    }
+
+    void record(const char *function, const QStringList &arguments);
 };

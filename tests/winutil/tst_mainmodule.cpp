@@ -1,8 +1,7 @@
 #include "mainmodule.h"
+#include "testfolder.h"
 
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 class tst_MainModule : public QObject
@@ -40,18 +39,13 @@ void tst_MainModule::fileExists()
     QFETCH(QString, relativePath);
     QFETCH(int, expected);
 
-    QTemporaryDir dir;
+    TestFolder dir;
     QVERIFY(dir.isValid());
-    QFile cursor(dir.filePath("HAND-M.CUR"));
-    QVERIFY(cursor.open(QIODevice::WriteOnly));
-    QVERIFY(cursor.write("x") == 1);
-    cursor.close();
-    QFile empty(dir.filePath("empty.txt"));
-    QVERIFY(empty.open(QIODevice::WriteOnly));
-    empty.close();
+    dir.write("HAND-M.CUR", "x");
+    dir.write("empty.txt");
     QVERIFY(QDir(dir.path()).mkdir("folder"));
 
-    const QString path = relativePath.isEmpty() ? QString() : dir.filePath(relativePath);
+    const QString path = relativePath.isEmpty() ? QString() : dir.path(relativePath);
     const std::int16_t result = Main::FileExists(path);
     QCOMPARE(int(result), expected);
     // True is all bits set, as callers compare with it.

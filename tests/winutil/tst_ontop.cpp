@@ -117,7 +117,8 @@ void tst_OnTop::realWindow()
     QVERIFY(window.windowHandle()->flags() & Qt::WindowStaysOnTopHint);
 #endif
     QTRY_VERIFY(window.isActiveWindow());
-    QTest::qWait(50);
+    // Whatever the window system still had to say about the window has arrived.
+    QGuiApplication::sync();
     QCOMPARE(window.geometry(), geometry);
 }
 

@@ -1,46 +1,12 @@
 #include "fakes.h"
 #include "recordingwindowsystem.h"
 #include "shellexe.h"
+#include "testfolder.h"
 
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QUrl>
-
-#ifndef Q_OS_WIN
-#include "desktopopener.h"
-#endif
 
 using namespace winapi;
-
-namespace {
-
-#ifndef Q_OS_WIN
-class RecordingOpener final : public DesktopOpener
-{
-public:
-    QList<QUrl> opened;
-    bool open(const QUrl &url) override
-    {
-        opened << url;
-        return true;
-    }
-};
-#endif
-
-// Leaves the process's current directory as it found it.
-class CurrentDirectory
-{
-public:
-    explicit CurrentDirectory(const QString &path) { QDir::setCurrent(path); }
-    ~CurrentDirectory() { QDir::setCurrent(m_previous); }
-
-private:
-    QString m_previous = QDir::currentPath();
-};
-
-} // namespace
 
 class tst_ShellExe : public QObject
 {
@@ -81,7 +47,7 @@ void tst_ShellExe::call()
     const QString programFolder = QDir::toNativeSeparators(QDir::rootPath() + QStringLiteral("opt/quillmere"));
     FixedProgramFolder folder(programFolder);
     const ProgramFolder::Override useFolder(folder);
-    QTemporaryDir elsewhere;
+    TestFolder elsewhere;
     const CurrentDirectory current(elsewhere.path());
     const winapi::HWND owner = 0x10000;
 
@@ -123,14 +89,10 @@ void tst_ShellExe::relativeTargetIsTakenFromTheProgramFolder()
 #ifdef Q_OS_WIN
     QSKIP("Would open the document with the real shell.");
 #else
-    QTemporaryDir program;
-    QTemporaryDir elsewhere;
-    QFile document(program.filePath(QStringLiteral("read me.txt")));
-    QVERIFY(document.open(QIODevice::WriteOnly));
-    document.close();
-    QFile decoy(elsewhere.filePath(QStringLiteral("read me.txt")));
-    QVERIFY(decoy.open(QIODevice::WriteOnly));
-    decoy.close();
+    TestFolder program;
+    TestFolder elsewhere;
+    const QString document = program.write(QStringLiteral("read me.txt"));
+    elsewhere.write(QStringLiteral("read me.txt")); // a decoy
 
     FixedProgramFolder folder(program.path());
     const ProgramFolder::Override useFolder(folder);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "windowsystemfunctions.h"
+
 #include <cstdint>
 
 // The window-system functions the program calls by their Windows names, with
@@ -73,17 +75,9 @@ constexpr std::uint32_t SWP_HIDEWINDOW = 0x80;
 
 constexpr int SW_SHOWNORMAL = 1;
 
-int GetSystemMetrics(int nIndex);
-int DrawTextA(HDC hDC, const char *lpStr, int nCount, RECT *lpRect, std::uint32_t wFormat);
-LRESULT SendMessageA(HWND hWnd, std::uint32_t wMsg, WPARAM wParam, LPARAM lParam);
-BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, std::uint32_t wFlags);
-BOOL ReleaseCapture();
-std::int32_t GetWindowLongA(HWND hWnd, int nIndex);
-std::int32_t SetWindowLongA(HWND hWnd, int nIndex, std::int32_t dwNewLong);
-BOOL SetLayeredWindowAttributes(HWND hWnd, COLORREF crKey, std::uint8_t bAlpha, std::uint32_t dwFlags);
-COLORREF GetSysColor(int nIndex);
-BOOL GetVersionExA(OSVERSIONINFO *lpVersionInformation);
-std::intptr_t ShellExecuteA(HWND hWnd, const char *lpOperation, const char *lpFile,
-                            const char *lpParameters, const char *lpDirectory, int nShowCmd);
+// The functions themselves (windowsystemfunctions.h).
+#define QUILLMERE_DECLARE_FUNCTION(Result, Name, Parameters, Arguments) Result Name Parameters;
+QUILLMERE_WINDOW_SYSTEM_FUNCTIONS(QUILLMERE_DECLARE_FUNCTION)
+#undef QUILLMERE_DECLARE_FUNCTION
 
 } // namespace winapi

@@ -1,7 +1,7 @@
 #include "qtwindowsystem.h"
 
-#include "listbox.h"
 #include "windowhandles.h"
+#include "windowmessages.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -127,17 +127,14 @@ int QtWindowSystem::DrawTextA(HDC hDC, const char *lpStr, int nCount, RECT *lpRe
     return height;
 }
 
-LRESULT QtWindowSystem::SendMessageA(HWND hWnd, std::uint32_t wMsg, WPARAM wParam, LPARAM)
+LRESULT QtWindowSystem::SendMessageA(HWND hWnd, std::uint32_t wMsg, WPARAM wParam, LPARAM lParam)
 {
-    QWidget *widget = WindowHandles::widget(hWnd);
-    if (!widget)
+    if (const std::optional<LRESULT> answer = WindowMessages::deliver(hWnd, wMsg, wParam, lParam))
+        return *answer;
+    if (!WindowHandles::widget(hWnd))
         return 0;
 
     switch (wMsg) {
-    case LB_SETHORIZONTALEXTENT:
-        if (auto *list = qobject_cast<ListBox *>(widget))
-            list->setHorizontalExtent(int(wParam));
-        return 0;
     case WM_NCLBUTTONDOWN:
         return wParam == HTCAPTION ? startSystemMove(hWnd) : 0;
     default:

@@ -7,9 +7,9 @@
 // page the system runs in.
 #include "windowsystem.h"
 
-#include "listbox.h"
 #include "runtimeerror.h"
 #include "windowhandles.h"
+#include "windowmessages.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -98,17 +98,13 @@ public:
         return height;
     }
 
-    // The list box is a Qt widget, not a list box of the window system's own,
-    // so the message that sets its extent is delivered to it here.
+    // The program's own widgets that stand for the system's controls, such as
+    // the list box, answer their messages themselves.
     winapi::LRESULT SendMessageA(winapi::HWND hWnd, std::uint32_t wMsg, winapi::WPARAM wParam,
                                  winapi::LPARAM lParam) override
     {
-        if (wMsg == LB_SETHORIZONTALEXTENT) {
-            if (auto *list = qobject_cast<ListBox *>(WindowHandles::widget(hWnd))) {
-                list->setHorizontalExtent(int(wParam));
-                return 0;
-            }
-        }
+        if (const std::optional<winapi::LRESULT> answer = WindowMessages::deliver(hWnd, wMsg, wParam, lParam))
+            return *answer;
         return m_sendMessage(nativeWindow(hWnd), UINT(wMsg), WPARAM(wParam), LPARAM(lParam));
     }
 

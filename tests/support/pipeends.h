@@ -1,21 +1,30 @@
 #pragma once
 
-// The reading end of a named pipe (Unix), open before the join starts, so that the join's writer
-// finds it at once: it keeps what it reads on a thread of its own until the writer has gone, or,
-// silent, holds the pipe open and reads nothing until finish().
+// The two ends of a named pipe, for the tests of joins that read or write one.
 
-#include <QByteArray>
+#include <QDeadlineTimer>
 #include <QFile>
-#include <QString>
+#include <QTest>
 
+#ifdef Q_OS_UNIX
 #include <thread>
 
 #include <cerrno>
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+inline bool makePipe(const QString &path)
+{
+    return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+}
+
+/// The reading end of a named pipe, open before the join starts, so that the
+/// join's writer finds it at once: keeps what it reads on a thread of its own
+/// until the writer has gone, or, silent, holds the pipe open and reads nothing
+/// until finish().
 class PipeReader
 {
 public:
@@ -32,7 +41,8 @@ public:
     PipeReader(const PipeReader &) = delete;
     PipeReader &operator=(const PipeReader &) = delete;
 
-    /** Reading: waits until the writer has gone; where none came, one that comes and goes ends the wait. */
+    /// Reading: waits until the writer has gone; where none came, one that
+    /// comes and goes ends the wait. Silent: lets the pipe go.
     void finish()
     {
         if (m_thread.joinable()) {
@@ -44,12 +54,12 @@ public:
         m_handle = -1;
     }
 
-    /** What it read, once finish() has returned. */
+    /// What it read, once finish() has returned.
     QByteArray bytes;
 
 private:
-    // A pipe that has never had a writer is not ready; once its last writer has gone, it is, and
-    // a read finds its end.
+    // A pipe that has never had a writer is not ready; once its last writer
+    // has gone, it is, and a read finds its end.
     void readAll()
     {
         pollfd entry{m_handle, POLLIN, 0};
@@ -68,3 +78,14 @@ private:
     int m_handle;
     std::thread m_thread;
 };
+
+/// Opens the writing end of a pipe once a reader has it open, without writing
+/// to it; -1 when none came within ten seconds. Runs the event loop meanwhile.
+inline int holdPipeOpen(const QString &pipe)
+{
+    int handle = -1;
+    for (QDeadlineTimer deadline(10000); handle < 0 && !deadline.hasExpired(); QTest::qWait(20))
+        handle = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);
+    return handle;
+}
+#endif

@@ -1,29 +1,10 @@
-#include "desktopopener.h"
+#include "fakes.h"
 #include "qtwindowsystem.h"
+#include "testfolder.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QUrl>
 
 using namespace winapi;
-
-namespace {
-
-class RecordingOpener final : public DesktopOpener
-{
-public:
-    QList<QUrl> opened;
-    bool answer = true;
-    bool open(const QUrl &url) override
-    {
-        opened << url;
-        return answer;
-    }
-};
-
-} // namespace
 
 class tst_QtShellExecute : public QObject
 {
@@ -74,14 +55,10 @@ void tst_QtShellExecute::open()
     QFETCH(bool, opens);
     QFETCH(QString, opened);
 
-    QTemporaryDir program;
-    QTemporaryDir current;
-    for (const QTemporaryDir *folder : {&program, &current}) {
-        QFile document(folder->filePath(QStringLiteral("doc.txt")));
-        QVERIFY(document.open(QIODevice::WriteOnly));
-    }
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(current.path());
+    TestFolder program;
+    TestFolder current;
+    program.write(QStringLiteral("doc.txt"));
+    current.write(QStringLiteral("doc.txt"));
     const auto place = [&](QString text) {
         return text.replace(QStringLiteral("{program}"), program.path()).replace(QStringLiteral("{current}"), current.path());
     };
@@ -92,12 +69,12 @@ void tst_QtShellExecute::open()
     opener.answer = opens;
     const DesktopOpener::Override use(opener);
 
+    const CurrentDirectory inCurrent(current.path());
     QtWindowSystem system;
     const std::intptr_t result =
         system.ShellExecuteA(0, verb == u"null" ? nullptr : verbText.constData(),
                              file == u"null" ? nullptr : fileText.constData(), nullptr,
                              directory == u"null" ? nullptr : directoryText.constData(), SW_SHOWNORMAL);
-    QDir::setCurrent(previous);
 
     QTEST(qint64(result), "result");
     QCOMPARE(opener.opened, opened.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(place(opened))});

@@ -73,6 +73,8 @@ private slots:
     void sameBytesAsTheEngine();
     void standardStreams_data();
     void standardStreams();
+    void standardOutputIsAnInput_data();
+    void standardOutputIsAnInput();
     void names_data();
     void names();
     void failedJoin_data();
@@ -204,6 +206,32 @@ void tst_Cli::standardStreams()
     QCOMPARE(result.err, QByteArray());
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(arguments[1] == "-" ? result.out : readFile(path("out.txt")), joined);
+}
+
+// A standard output that is one of the inputs would be written while it is read: the join is
+// refused before anything is written, whether the shell appends to it or opens it read-write.
+void tst_Cli::standardOutputIsAnInput_data()
+{
+    QTest::addColumn<QString>("redirection"); // of the standard output, by the shell
+    QTest::addRow("appended to") << ">>a.csv";
+    QTest::addRow("read and written") << "1<>a.csv";
+}
+
+void tst_Cli::standardOutputIsAnInput()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("redirects through a Unix shell");
+#else
+    QFETCH(QString, redirection);
+    const QByteArray before = readFile(path("a.csv"));
+    QProcess process;
+    process.setWorkingDirectory(m_dir->path());
+    process.start("sh", {"-c", "exec \"$0\" -o - b.csv a.csv " + redirection, QUILLMERE_JOIN_PATH});
+    const Run result = finish(process);
+    QCOMPARE(result.exitCode, 1);
+    QCOMPARE(result.err, QByteArray("quillmere-join: Cannot write the standard output: It is also the input a.csv.\n"));
+    QCOMPARE(readFile(path("a.csv")), before);
+#endif
 }
 
 // A name that cannot be passed on exactly is a usage error that shows it, and nothing is written.

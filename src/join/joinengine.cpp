@@ -62,6 +62,8 @@ JoinResult join(const QStringList &inputPaths, const QString &outputPath, const 
     };
 
     qint64 total = 0;
+    // Only a standard output that is a file needs them, to be told apart from the inputs.
+    const bool toStandardOutput = outputPath == StandardStreamPath;
     QList<FileIdentity> identities;
     for (qsizetype i = 0; i < inputPaths.size(); ++i) {
         if (i % ChecksPerLook == 0 && stop.cancelled())
@@ -71,7 +73,8 @@ JoinResult join(const QStringList &inputPaths, const QString &outputPath, const 
         const qint64 size = checkInput(inputPaths[i], &identity, &reason);
         if (size < 0)
             return failed(cannotReadMessage(inputPaths[i], reason), i);
-        identities.append(identity);
+        if (toStandardOutput)
+            identities.append(identity);
         total += size;
     }
 

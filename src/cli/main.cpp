@@ -96,9 +96,9 @@ int usageError(const QString &text)
     return UsageError;
 }
 
-QString displayPath(const QString &path)
+QString listName(const QString &path)
 {
-    return path == StandardStreamPath ? QStringLiteral("the standard input") : QDir::toNativeSeparators(path);
+    return path == StandardStreamPath ? QStringLiteral("the standard input") : displayPath(path);
 }
 
 // The bytes of a name that is no text, printable: ASCII as it is, every other byte as \xHH.
@@ -149,7 +149,7 @@ std::optional<ListProblem> readList(const QString &listPath, QStringList *paths)
         return ListProblem{cannotReadMessage(listPath, list.errorString()), JoinFailed};
 
     const auto where = [&listPath](qint64 number) {
-        return QStringLiteral("Line %1 of %2").arg(number).arg(displayPath(listPath));
+        return QStringLiteral("Line %1 of %2").arg(number).arg(listName(listPath));
     };
     QByteArray line(MaxListLine + 3, Qt::Uninitialized); // the line, CR, LF and the NUL readLine() adds
     for (qint64 number = 1;; ++number) {

@@ -1,8 +1,10 @@
 #include "heldblankfile.h"
 
+#include "joinerror.h"
+#include "temporaryfolder.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QTemporaryFile>
 
 #include <algorithm>
 
@@ -18,18 +20,18 @@ void HeldBlankFile::keep(const char *data, std::size_t size)
 {
     if (!m_error.isEmpty())
         return;
-    if (!m_file) {
-        m_file = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/quillmere-blanks.XXXXXX"));
-        if (!m_file->open())
-            return fail(m_file->errorString());
-#ifdef Q_OS_UNIX
-        // Without a name, nothing of it remains whatever becomes of the program.
-        if (QFile::remove(m_file->fileName()))
-            m_file->setAutoRemove(false);
-#endif
+    QStringList failures;
+    if (!m_file.isOpen() && !makeTemporaryFile(QStringLiteral("quillmere-blanks"), &m_file, &failures)) {
+        m_error = QCoreApplication::translate("JoinEngine", "No temporary file can be made %1").arg(placesTried(failures));
+        return;
     }
-    if (m_file->write(data, static_cast<qint64>(size)) != static_cast<qint64>(size))
-        return fail(m_file->errorString());
+    for (qint64 left = static_cast<qint64>(size); left > 0;) {
+        const qint64 written = m_file.file().write(data, left);
+        if (written <= 0)
+            return fail(m_file.file().errorString());
+        data += written;
+        left -= written;
+    }
     m_size += static_cast<qint64>(size);
 }
 
@@ -37,12 +39,13 @@ void HeldBlankFile::release(ItemSink &sink)
 {
     if (m_error.isEmpty() && m_size > 0) {
         const auto piece = std::make_unique_for_overwrite<char[]>(ReleasePiece);
-        if (!m_file->seek(0))
-            return fail(m_file->errorString());
+        if (!m_file.file().rewind())
+            return fail(m_file.file().errorString());
         for (qint64 left = m_size; left > 0;) {
-            const qint64 count = m_file->read(piece.get(), std::min(left, ReleasePiece));
+            const qint64 count = m_file.file().read(piece.get(), std::min(left, ReleasePiece));
             if (count <= 0)
-                return fail(m_file->errorString());
+                return fail(count < 0 ? m_file.file().errorString()
+                                      : QCoreApplication::translate("JoinEngine", "It ended early"));
             sink.itemData(piece.get(), static_cast<std::size_t>(count));
             left -= count;
         }
@@ -52,13 +55,13 @@ void HeldBlankFile::release(ItemSink &sink)
 
 void HeldBlankFile::forget()
 {
-    if (m_error.isEmpty() && m_size > 0 && !(m_file->seek(0) && m_file->resize(0)))
-        fail(m_file->errorString());
+    if (m_error.isEmpty() && m_size > 0 && !(m_file.file().rewind() && m_file.file().resize(0)))
+        fail(m_file.file().errorString());
     m_size = 0;
 }
 
 void HeldBlankFile::fail(const QString &reason)
 {
     m_error = QCoreApplication::translate("JoinEngine", "A temporary file in %1 cannot be written: %2")
-                  .arg(QDir::toNativeSeparators(QDir::tempPath()), reason);
+                  .arg(displayPath(m_file.folder().path), reasonText(reason));
 }

@@ -1,16 +1,13 @@
 #pragma once
 
 #include "itemreader.h"
+#include "temporaryfile.h"
 
 #include <QString>
 
-#include <memory>
-
-class QTemporaryFile;
-
 /**
  * Keeps the blanks that an ItemReader holds back beyond those it keeps in memory, in a temporary
- * file in the system's temporary folder that is made when first needed and gone when this ends.
+ * file in the folder for temporary files, made when first needed and gone when this ends.
  */
 class HeldBlankFile final : public BlankStore
 {
@@ -28,7 +25,7 @@ public:
 private:
     void fail(const QString &reason);
 
-    std::unique_ptr<QTemporaryFile> m_file;
+    TemporaryFile m_file;
     qint64 m_size = 0;
     QString m_error;
 };

@@ -29,7 +29,7 @@ bool isDelimiter(char c)
 constexpr std::size_t MaxBlockOutput = sizeof ItemSink::LineEnd * BlockSize;
 
 // Blocks planned at once: as many as fit the most the reader may ask of a sink.
-constexpr std::size_t BlocksPerRun = ItemSink::kMaxLineSpace / MaxBlockOutput;
+constexpr std::size_t BlocksPerRun = ItemSink::MaxLineSpace / MaxBlockOutput;
 
 } // namespace
 

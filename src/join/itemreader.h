@@ -1,5 +1,4 @@
-#ifndef ITEMREADER_H
-#define ITEMREADER_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +20,7 @@ class ItemSink
 {
 public:
     /** The most that the reader asks lineSpace() for at once. */
-    static constexpr std::size_t kMaxLineSpace = 8192;
+    static constexpr std::size_t MaxLineSpace = 8192;
 
     /** What closes every line of the joined output, and so every item: CR LF. */
     static constexpr char LineEnd[2] = {'\r', '\n'};
@@ -38,7 +37,7 @@ public:
     virtual void item(const char *data, std::size_t size);
 
     /**
-     * Room for @p size bytes (at most kMaxLineSpace) of output, which the reader writes itself:
+     * Room for @p size bytes (at most MaxLineSpace) of output, which the reader writes itself:
      * item bytes, each item closed by CR LF, exactly what itemData() and itemEnd() calls would
      * append. It may stop or start inside an item; the calls before and after go on from there.
      * linesWritten() then says how many bytes of the room the reader used; the rest holds
@@ -148,5 +147,3 @@ private:
     BlankStore *m_blankStore = nullptr;
     bool m_blanksInStore = false;
 };
-
-#endif // ITEMREADER_H

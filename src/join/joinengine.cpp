@@ -30,6 +30,11 @@ constexpr qint64 ProgressStep = 4 << 20;
 // How many inputs are checked between two looks at the cancel.
 constexpr qsizetype ChecksPerLook = 256;
 
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("JoinEngine", text);
+}
+
 JoinResult failed(const QString &message, qsizetype input = -1)
 {
     return {JoinResult::Status::Failed, message, input};
@@ -57,19 +62,33 @@ JoinResult join(const QStringList &inputPaths, const QString &outputPath, const 
     };
 
     qint64 total = 0;
+    // Only a standard output that is a file needs them, to be told apart from the inputs.
+    const bool toStandardOutput = outputPath == StandardStreamPath;
+    QList<FileIdentity> identities;
     for (qsizetype i = 0; i < inputPaths.size(); ++i) {
         if (i % ChecksPerLook == 0 && stop.cancelled())
             return cancelled();
         QString reason;
-        const qint64 size = checkInput(inputPaths[i], &reason);
+        FileIdentity identity;
+        const qint64 size = checkInput(inputPaths[i], &identity, &reason);
         if (size < 0)
             return failed(cannotReadMessage(inputPaths[i], reason), i);
+        if (toStandardOutput)
+            identities.append(identity);
         total += size;
     }
 
     JoinOutput output(outputPath, stop);
     if (!output.open())
         return stop.cancelled() ? cancelled() : failed(output.errorMessage());
+    // A standard output that is a file is written while the inputs are read, so it cannot be one.
+    if (const FileIdentity file = output.standardOutputFile(); file.isValid()) {
+        if (const qsizetype i = identities.indexOf(file); i >= 0)
+            return failed(cannotWriteMessage(outputPath, inputPaths[i] == StandardStreamPath
+                                                             ? tr("It is also the standard input")
+                                                             : tr("It is also the input %1").arg(displayPath(inputPaths[i]))),
+                          i);
+    }
     report(0, total);
 
     HeldBlankFile heldBlanks;
@@ -125,7 +144,7 @@ JoinResult joinFiles(const QStringList &inputPaths, const QString &outputPath, c
     try {
         return join(inputPaths, outputPath, control);
     } catch (const std::bad_alloc &) {
-        return failed(cannotJoinMessage(outputPath, QCoreApplication::translate("JoinEngine", "There is not enough memory")));
+        return failed(cannotJoinMessage(outputPath, tr("There is not enough memory")));
     } catch (const std::exception &error) {
         return failed(cannotJoinMessage(outputPath, QString::fromLocal8Bit(error.what())));
     }

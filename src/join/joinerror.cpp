@@ -14,7 +14,7 @@ QString tr(const char *text)
 
 QString withPath(const char *text, const QString &path, const QString &reason)
 {
-    return tr(text).arg(QDir::toNativeSeparators(path), reasonText(reason));
+    return tr(text).arg(displayPath(path), reasonText(reason));
 }
 
 } // namespace
@@ -36,6 +36,21 @@ QString cannotWriteMessage(const QString &path, const QString &reason)
 QString cannotJoinMessage(const QString &path, const QString &reason)
 {
     return withPath("Cannot join the files into %1:\n%2.", path, reason);
+}
+
+QString displayPath(const QString &path)
+{
+    QString shown;
+    shown.reserve(path.size());
+    for (const QChar c : QDir::toNativeSeparators(path)) {
+        if (c.unicode() >= 0x20 && c.unicode() != 0x7F && (c.unicode() < 0x80 || c.unicode() > 0x9F)) {
+            shown += c;
+            continue;
+        }
+        for (const char byte : QString(c).toUtf8())
+            shown += QStringLiteral("\\x") + QString::number(static_cast<unsigned char>(byte), 16).toUpper().rightJustified(2, u'0');
+    }
+    return shown;
 }
 
 // Windows' own texts end in a period, and the sentences put one of their own.

@@ -14,5 +14,11 @@ QString cannotWriteMessage(const QString &path, const QString &reason);
 /** "Cannot join the files into <path>:\n<reason>.", for what is no file's fault. */
 QString cannotJoinMessage(const QString &path, const QString &reason);
 
+/**
+ * @p path as a message shows it: in native notation, with every control character written as the
+ * \xHH of its UTF-8 bytes, so that a name can neither garble nor drive a terminal.
+ */
+QString displayPath(const QString &path);
+
 /** @p reason without the period that some systems' texts end in, to stand inside a sentence. */
 QString reasonText(const QString &reason);

@@ -1,144 +1,175 @@
 #include "joininput.h"
 
 #include "joinengine.h"
+#include "systemcalls.h"
+#include "systemfile.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 
-#ifdef Q_OS_UNIX
-#include "streamfile.h"
-
+#ifndef Q_OS_WIN
 #include <cerrno>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
-#else
-#include <QFileInfo>
-
-#include <fcntl.h>
-#include <io.h>
 #endif
 
 namespace {
 
-QString folderReason()
+QString tr(const char *text)
 {
-    return QCoreApplication::translate("JoinEngine", "It is a folder");
+    return QCoreApplication::translate("JoinEngine", text);
 }
-
-} // namespace
-
-#ifdef Q_OS_UNIX
-
-namespace {
 
 qint64 failure(int error, QString *reason)
 {
-    *reason = qt_error_string(error);
+    *reason = systemErrorText(error);
     return -1;
-}
-
-// A regular file as a plain QFile; anything else waits in its reads.
-std::unique_ptr<QIODevice> wrap(int handle, bool owned, const JoinStop &stop, QString *error)
-{
-    struct stat status;
-    if (::fstat(handle, &status) != 0) {
-        failure(errno, error);
-    } else if (S_ISDIR(status.st_mode)) {
-        *error = folderReason();
-    } else if (!S_ISREG(status.st_mode)) {
-        return std::make_unique<StreamFile>(handle, owned, QIODevice::ReadOnly, stop);
-    } else if (auto file = std::make_unique<QFile>();
-               file->open(handle, QIODevice::ReadOnly | QIODevice::Unbuffered,
-                          owned ? QFileDevice::AutoCloseHandle : QFileDevice::DontCloseHandle)) {
-        return file;
-    } else {
-        *error = file->errorString();
-    }
-    if (owned)
-        ::close(handle);
-    return nullptr;
 }
 
 } // namespace
 
-qint64 checkInput(const QString &path, QString *error)
+#ifdef Q_OS_WIN
+
+namespace {
+
+std::wstring nativeName(const QString &path)
+{
+    return QDir::toNativeSeparators(path).toStdWString();
+}
+
+HANDLE openForReading(const QString &path)
+{
+    return sys().CreateFileW(nativeName(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
+
+qint64 describe(HANDLE handle, FileIdentity *identity, QString *error)
+{
+    if (sys().GetFileType(handle) != FILE_TYPE_DISK)
+        return 0;
+    BY_HANDLE_FILE_INFORMATION information;
+    LARGE_INTEGER size;
+    if (!sys().GetFileInformationByHandle(handle, &information) || !sys().GetFileSizeEx(handle, &size))
+        return failure(lastSystemError(), error);
+    *identity = {information.dwVolumeSerialNumber,
+                 quint64(information.nFileIndexHigh) << 32 | information.nFileIndexLow};
+    return size.QuadPart;
+}
+
+} // namespace
+
+qint64 checkInput(const QString &path, FileIdentity *identity, QString *error)
+{
+    if (path == StandardStreamPath)
+        return describe(::GetStdHandle(STD_INPUT_HANDLE), identity, error);
+    const DWORD attributes = sys().GetFileAttributesW(nativeName(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return failure(lastSystemError(), error);
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        *error = tr("It is a folder");
+        return -1;
+    }
+    const HANDLE handle = openForReading(path);
+    if (handle == INVALID_HANDLE_VALUE)
+        return failure(lastSystemError(), error);
+    const Handle file(handle);
+    return describe(handle, identity, error);
+}
+
+std::unique_ptr<QIODevice> openInput(const QString &path, const JoinStop &stop, QString *error)
+{
+    Handle handle;
+    if (path == StandardStreamPath) {
+        handle = Handle::borrowed(::GetStdHandle(STD_INPUT_HANDLE));
+    } else if (const HANDLE opened = openForReading(path); opened != INVALID_HANDLE_VALUE) {
+        handle = Handle(opened);
+    } else {
+        failure(lastSystemError(), error);
+        return nullptr;
+    }
+    const SystemFile::Kind kind =
+        sys().GetFileType(handle.get()) == FILE_TYPE_DISK ? SystemFile::Kind::Regular : SystemFile::Kind::Stream;
+    return std::make_unique<SystemFile>(std::move(handle), QIODevice::ReadOnly, kind, &stop);
+}
+
+#else
+
+namespace {
+
+qint64 describe(const struct stat &status, FileIdentity *identity, QString *error)
+{
+    if (S_ISDIR(status.st_mode)) {
+        *error = tr("It is a folder");
+        return -1;
+    }
+    if (S_ISSOCK(status.st_mode)) {
+        *error = tr("It is a socket");
+        return -1;
+    }
+    *identity = {quint64(status.st_dev), quint64(status.st_ino)};
+    return S_ISREG(status.st_mode) ? status.st_size : 0;
+}
+
+int openForReading(const QByteArray &name)
+{
+    for (;;) {
+        const int handle = sys().openat(AT_FDCWD, name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
+        if (handle >= 0 || errno != EINTR)
+            return handle;
+    }
+}
+
+} // namespace
+
+qint64 checkInput(const QString &path, FileIdentity *identity, QString *error)
 {
     struct stat status;
     if (path == StandardStreamPath) {
-        if (::fstat(STDIN_FILENO, &status) != 0)
+        if (sys().fstat(STDIN_FILENO, &status) != 0)
             return failure(errno, error);
-        return S_ISREG(status.st_mode) ? status.st_size : 0;
+        return describe(status, identity, error);
     }
     const QByteArray name = QFile::encodeName(path);
-    if (::stat(name.constData(), &status) != 0)
+    if (sys().fstatat(AT_FDCWD, name.constData(), &status, 0) != 0)
         return failure(errno, error);
-    if (S_ISDIR(status.st_mode)) {
-        *error = folderReason();
+    const qint64 size = describe(status, identity, error);
+    if (size < 0)
         return -1;
-    }
     if (S_ISREG(status.st_mode)) {
-        const int handle = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        const int handle = openForReading(name);
         if (handle < 0)
             return failure(errno, error);
-        ::close(handle);
-        return status.st_size;
+        Handle(handle).close();
+        return size;
     }
-    if (S_ISSOCK(status.st_mode))
-        return failure(ENXIO, error);
-    if (::faccessat(AT_FDCWD, name.constData(), R_OK, AT_EACCESS) != 0)
+    if (sys().faccessat(AT_FDCWD, name.constData(), R_OK, AT_EACCESS) != 0)
         return failure(errno, error);
     return 0;
 }
 
 std::unique_ptr<QIODevice> openInput(const QString &path, const JoinStop &stop, QString *error)
 {
-    if (path == StandardStreamPath)
-        return wrap(STDIN_FILENO, false, stop, error);
-    const int handle = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (handle < 0) {
+    Handle handle;
+    if (path == StandardStreamPath) {
+        handle = Handle::borrowed(STDIN_FILENO);
+    } else if (const int opened = openForReading(QFile::encodeName(path)); opened >= 0) {
+        handle = Handle(opened);
+    } else {
         failure(errno, error);
         return nullptr;
     }
-    return wrap(handle, true, stop, error);
-}
-
-#else // Windows, whose file system holds no pipes: plain reads. Only a standard input that is a
-      // pipe could keep one waiting, and that wait is not cut short.
-
-qint64 checkInput(const QString &path, QString *error)
-{
-    if (path == StandardStreamPath)
-        return 0;
-    if (QFileInfo(path).isDir()) {
-        *error = folderReason();
-        return -1;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = file.errorString();
-        return -1;
-    }
-    return file.size();
-}
-
-std::unique_ptr<QIODevice> openInput(const QString &path, const JoinStop &, QString *error)
-{
-    auto file = std::make_unique<QFile>(path);
-    bool opened = false;
-    if (path == StandardStreamPath) {
-        // The standard input in text mode would turn CR LF into LF.
-        _setmode(0, _O_BINARY);
-        opened = file->open(0, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
-    } else {
-        opened = file->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    }
-    if (!opened) {
-        *error = file->errorString();
+    struct stat status;
+    if (sys().fstat(handle.get(), &status) != 0) {
+        failure(errno, error);
         return nullptr;
     }
-    return file;
+    FileIdentity identity;
+    if (describe(status, &identity, error) < 0)
+        return nullptr;
+    const SystemFile::Kind kind = S_ISREG(status.st_mode) ? SystemFile::Kind::Regular : SystemFile::Kind::Stream;
+    return std::make_unique<SystemFile>(std::move(handle), QIODevice::ReadOnly, kind, &stop);
 }
 
 #endif

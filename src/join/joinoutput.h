@@ -1,32 +1,36 @@
 #pragma once
 
+#include "fileidentity.h"
+#include "outputtarget.h"
+#include "systemfile.h"
+#include "temporaryfile.h"
+
 #include <QString>
 
 #include <memory>
 
-class QFile;
-class QFileDevice;
 class QIODevice;
-class QSaveFile;
-class QTemporaryFile;
 struct JoinStop;
 
 /**
- * Where a join writes, chosen so that what the output is never changes:
+ * Where a join writes, chosen so that what the output is never changes. The output is the file
+ * that opening its path reaches, symbolic links followed by the system one at a time:
  *
- * - no output yet, or a regular file with one link, of the owner and group that a new file gets,
- *   in a folder that takes new files: the join is written beside it and renamed over it, its
- *   permissions kept;
- * - any other regular file (hard-linked, another owner or group, a folder that takes no new
- *   file): the join is staged in a temporary file, beside it or else in the system's temporary
- *   folder, and then copied into it in place, so that its inode, links, owner, group and
- *   permissions stay;
- * - a file that is no regular file (a device, a pipe, a socket) or the standard output ("-"):
- *   written straight into, as it holds nothing to protect.
+ * - no such file yet: the join is written to a temporary file beside it, which takes its name
+ *   only where that name is still free at the end;
+ * - a regular file that a rename loses nothing of: the join is written beside it, given the
+ *   file's owner, group, mode bits, ACLs and extended attributes, and renamed over it;
+ * - any other regular file (hard-linked, of another owner, in a folder that takes no new file,
+ *   or whose metadata cannot be given to a new file): the join is staged in a temporary file,
+ *   beside it or else in the folder for temporary files, and then copied into it in place under
+ *   a lock that keeps a second join out, so that the file itself stays;
+ * - a device or a pipe, or the standard output ("-"): written straight into. A folder or a
+ *   socket is no output.
  *
- * Symbolic links are followed to their target, which a dangling link creates; a loop of links is
- * an error. A regular output is touched only in commit(), once the join is complete and on the
- * disk; until then a failure or a cancel leaves it as it was, and no temporary file remains.
+ * A regular output is touched only in commit(), once the join is complete and on the disk, and
+ * only if its path still leads to the file it led to at the start; until then a failure or a
+ * cancel leaves it as it was, and no temporary file remains. Temporary files have no name while
+ * the system allows it, so that none is left whatever becomes of the program.
  */
 class JoinOutput
 {
@@ -38,7 +42,10 @@ public:
     bool open();
 
     /** Where the join writes, once open() succeeded. */
-    QIODevice &device() { return *m_device; }
+    QIODevice &device();
+
+    /** Where the standard output is the output and a regular file: which file that is. */
+    FileIdentity standardOutputFile() const { return m_standardOutput; }
 
     /** Starts the disk writing what is written so far, without waiting for it (Linux). */
     void startWriteBack();
@@ -57,25 +64,31 @@ public:
     QString errorMessage() const { return m_error; }
 
 private:
-    enum class Kind { Replaced, Staged, Direct };
+    enum class Kind { New, Replaced, Staged, Direct };
 
-    bool openReplaced(bool exists);
+    bool openNew();
+    bool openReplaced();
     bool openStaged();
     bool openDirect();
     bool openStandardOutput();
-    bool flushBeforeReplacing(QFileDevice &file);
+    bool lockForCopy(int *error);
+    bool stageBesideOrElsewhere();
+    bool finishReplacement();
+    bool flushBeforeReplacing(SystemFile &file);
     bool commitStaged();
+    bool copyInPlace(qint64 size, QString *reason);
+    bool reserveRoom(qint64 size, QString *reason);
+    QString stagingPlace() const;
     QString failureMessage(const QString &reason) const;
     bool fail(const QString &reason);
+    bool failWith(int error);
 
-    QString m_path;   ///< as given, for the messages
-    QString m_target; ///< with the symbolic links followed
+    QString m_path; ///< as given, for the messages
     const JoinStop &m_stop;
     Kind m_kind = Kind::Direct;
-    std::unique_ptr<QIODevice> m_device;
-    QSaveFile *m_replacement = nullptr; ///< m_device, where Replaced
-    QTemporaryFile *m_staging = nullptr; ///< m_device, where Staged
-    std::unique_ptr<QFile> m_output;     ///< where Staged
-    int m_writeBackHandle = -1;
+    OutputTarget m_target;
+    TemporaryFile m_temporary;            ///< the join, but where Direct
+    std::unique_ptr<SystemFile> m_output; ///< where Direct, and where Staged for the copy
+    FileIdentity m_standardOutput;
     QString m_error;
 };

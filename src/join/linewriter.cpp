@@ -1,21 +1,17 @@
 #include "linewriter.h"
 
-#include <QtCore/QIODevice>
+#include <QIODevice>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <system_error>
 
-namespace {
-constexpr const auto &kLineEnd = ItemSink::LineEnd;
-}
-
 LineWriter::LineWriter(QIODevice &device, qsizetype bufferSize)
     : m_device(device)
-    , m_capacity(std::max(static_cast<std::size_t>(bufferSize) / kPageSize * kPageSize, kMaxLineSpace + kPageSize))
-    , m_storage(std::make_unique_for_overwrite<char[]>(2 * m_capacity + kPageSize))
-    , m_buffers{m_storage.get() + (kPageSize - reinterpret_cast<std::uintptr_t>(m_storage.get()) % kPageSize)}
+    , m_capacity(std::max(static_cast<std::size_t>(bufferSize) / PageSize * PageSize, MaxLineSpace + PageSize))
+    , m_storage(std::make_unique_for_overwrite<char[]>(2 * m_capacity + PageSize))
+    , m_buffers{m_storage.get() + (PageSize - reinterpret_cast<std::uintptr_t>(m_storage.get()) % PageSize)}
     , m_buffer(m_buffers[0])
 {
     m_buffers[1] = m_buffers[0] + m_capacity;
@@ -46,15 +42,15 @@ void LineWriter::linesWritten(std::size_t size)
 void LineWriter::item(const char *data, std::size_t size)
 {
     // Nearly every item is short and fits, so this one test is all the common case pays.
-    if (size + sizeof kLineEnd <= m_capacity - m_used) {
+    if (size + sizeof LineEnd <= m_capacity - m_used) {
         char *out = m_buffer + m_used;
         std::memcpy(out, data, size);
-        std::memcpy(out + size, kLineEnd, sizeof kLineEnd);
-        m_used += size + sizeof kLineEnd;
+        std::memcpy(out + size, LineEnd, sizeof LineEnd);
+        m_used += size + sizeof LineEnd;
         return;
     }
     append(data, size);
-    append(kLineEnd, sizeof kLineEnd);
+    append(LineEnd, sizeof LineEnd);
 }
 
 void LineWriter::itemData(const char *data, std::size_t size)
@@ -64,12 +60,12 @@ void LineWriter::itemData(const char *data, std::size_t size)
 
 void LineWriter::itemEnd()
 {
-    append(kLineEnd, sizeof kLineEnd);
+    append(LineEnd, sizeof LineEnd);
 }
 
 bool LineWriter::finish()
 {
-    append(kLineEnd, sizeof kLineEnd);
+    append(LineEnd, sizeof LineEnd);
     flush(Flush::All);
     stopThread();
     return !failed();
@@ -97,7 +93,7 @@ void LineWriter::append(const char *data, std::size_t size)
 // page boundary. The rest moves to the other buffer's start.
 void LineWriter::flush(Flush what)
 {
-    const std::size_t size = what == Flush::All ? m_used : m_used / kPageSize * kPageSize;
+    const std::size_t size = what == Flush::All ? m_used : m_used / PageSize * PageSize;
     if (size == 0)
         return;
     char *const rest = m_buffer + size;

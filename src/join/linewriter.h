@@ -1,9 +1,8 @@
-#ifndef LINEWRITER_H
-#define LINEWRITER_H
+#pragma once
 
 #include "itemreader.h"
 
-#include <QtCore/QtGlobal>
+#include <QtGlobal>
 
 #include <atomic>
 #include <condition_variable>
@@ -54,7 +53,7 @@ private:
     void writeInTurn();
     void write(const char *data, std::size_t size);
 
-    static constexpr std::size_t kPageSize = 4096;
+    static constexpr std::size_t PageSize = 4096;
 
     QIODevice &m_device;
     std::size_t m_capacity; ///< of each buffer, whole pages
@@ -72,5 +71,3 @@ private:
     bool m_stopping = false;
     std::thread m_thread; ///< none where none could be started
 };
-
-#endif // LINEWRITER_H

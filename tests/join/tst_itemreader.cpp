@@ -1,7 +1,7 @@
 #include "itemreader.h"
 
-#include <QtCore/QByteArray>
-#include <QtCore/QList>
+#include <QByteArray>
+#include <QList>
 #include <QtTest/QTest>
 
 namespace {
@@ -53,7 +53,7 @@ public:
 
     char *lineSpace(std::size_t size) override
     {
-        if (size > kMaxLineSpace)
+        if (size > MaxLineSpace)
             breach = "lineSpace() asked for too much";
         m_room = QByteArray(static_cast<qsizetype>(size), '?');
         return m_room.data();

@@ -1,3 +1,4 @@
+#include "faultysystemcalls.h"
 #include "itemreader.h"
 #include "joinengine.h"
 #include "messagecompare.h"
@@ -5,6 +6,7 @@
 #include "testfolder.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
@@ -16,8 +18,11 @@
 #include <tuple>
 
 #ifdef Q_OS_UNIX
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #endif
 
@@ -35,12 +40,49 @@ QByteArray manyBlanks()
 }
 
 #ifdef Q_OS_UNIX
-// What a rename would change: the inode, the mode, the owner and the group.
-auto identity(const QString &path)
+// What makes up a file besides its bytes: its inode, mode, owner and group, and its extended
+// attributes, ACLs among them.
+struct Identity
 {
+    ino_t inode = 0;
+    mode_t mode = 0;
+    uid_t owner = 0;
+    gid_t group = 0;
+    QByteArray attributes;
+};
+
+Identity identity(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
     struct stat status = {};
-    ::stat(QFile::encodeName(path).constData(), &status);
-    return std::tuple(status.st_ino, status.st_mode, status.st_uid, status.st_gid);
+    ::stat(name.constData(), &status);
+    Identity file{status.st_ino, status.st_mode, status.st_uid, status.st_gid, {}};
+    char names[4096];
+    const ssize_t size = ::listxattr(name.constData(), names, sizeof names);
+    for (const QByteArray &attribute : QByteArray(names, std::max<ssize_t>(size, 0)).split('\0')) {
+        char value[4096];
+        const ssize_t length = ::getxattr(name.constData(), attribute.constData(), value, sizeof value);
+        if (!attribute.isEmpty() && length >= 0)
+            file.attributes += attribute + '=' + QByteArray(value, length).toHex() + ';';
+    }
+    return file;
+}
+
+// An ACL that also lets nobody (65534) read and write, in the form Linux keeps it in the
+// attribute system.posix_acl_access: a version, then tag, permissions and id for each entry.
+QByteArray aclWithNobody()
+{
+    QByteArray acl;
+    const auto add = [&acl](quint32 value, int bytes) { acl.append(reinterpret_cast<const char *>(&value), bytes); };
+    add(2, 4);
+    for (const auto &[tag, permissions, id] : {std::tuple(0x01u, 6u, ~0u), std::tuple(0x02u, 6u, 65534u),
+                                              std::tuple(0x04u, 4u, ~0u), std::tuple(0x10u, 6u, ~0u),
+                                              std::tuple(0x20u, 4u, ~0u)}) {
+        add(tag, 2);
+        add(permissions, 2);
+        add(id, 4);
+    }
+    return acl;
 }
 #endif
 
@@ -139,29 +181,45 @@ void tst_JoinEngine::samePathTwice()
     QCOMPARE(readFile(path("out.txt")), QByteArray("a\r\nb\r\nc\r\na\r\nb\r\n\r\n"));
 }
 
-// What the output is stays: a rename only where it changes nothing but the content, a copy in
-// place where it would change links, owner or group, and a device or pipe is written into.
-// A cancelled join leaves a regular output as it was; a complete one may read the output itself.
+// What the output is stays: a rename only where it loses nothing (the replacement is given the
+// output's owner, group, mode bits and extended attributes), a copy in place where it would lose
+// links or cannot give the rest, and a device or pipe is written into. The output is the file
+// that opening its path reaches. A cancelled join leaves a regular output as it was; a complete
+// one may read the output itself.
 void tst_JoinEngine::outputKinds_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::addColumn<bool>("sameFile"); // the output's inode, mode, owner and group stay
+    QTest::addColumn<int>("mode");      // of an existing output
+    QTest::addColumn<bool>("sameFile"); // its inode stays
 
-    QTest::addRow("new file") << "new" << false;
-    QTest::addRow("plain file") << "plain" << false;
-    QTest::addRow("hard link") << "hard link" << true;
-    QTest::addRow("other owner") << "other owner" << true;
-    QTest::addRow("folder that takes no new file") << "read-only folder" << true;
-    QTest::addRow("named pipe") << "pipe" << true;
-    QTest::addRow("device node") << "device" << true;
+    const bool root = runningAsRoot();
+    QTest::addRow("new file") << "new" << 0 << false;
+    QTest::addRow("plain file") << "plain" << 0604 << false;
+    QTest::addRow("set-user-ID") << "plain" << 04755 << false;
+    QTest::addRow("set-group-ID") << "plain" << 02775 << false;
+    QTest::addRow("sticky") << "plain" << 01644 << false;
+    QTest::addRow("read-only") << "plain" << 0444 << false;
+    QTest::addRow("owner only") << "plain" << 0400 << false;
+    QTest::addRow("ACL entry") << "acl" << 0640 << false;
+    QTest::addRow("extended attribute") << "attribute" << 0644 << false;
+    QTest::addRow("reached through a linked folder") << "linked folder" << 0604 << false;
+    QTest::addRow("249-byte name") << "long name" << 0604 << false;
+    QTest::addRow("4095-byte path") << "long path" << 0604 << false;
+    QTest::addRow("hard link") << "hard link" << 0604 << true;
+    QTest::addRow("hard link, set-user-ID") << "hard link" << 04755 << true;
+    QTest::addRow("other owner") << "other owner" << 0604 << !root; // root can give a new file away
+    QTest::addRow("folder that takes no new file") << "read-only folder" << 0604 << true;
+    QTest::addRow("named pipe") << "pipe" << 0 << true;
+    QTest::addRow("device node") << "device" << 0 << true;
 }
 
 void tst_JoinEngine::outputKinds()
 {
 #ifndef Q_OS_UNIX
-    QSKIP("links, owners, pipes and device nodes as Unix has them");
+    QSKIP("links, owners, modes, pipes and device nodes as Unix has them");
 #else
     QFETCH(QString, kind);
+    QFETCH(int, mode);
     QFETCH(bool, sameFile);
 
     if ((kind == "other owner" || kind == "device") && !runningAsRoot())
@@ -171,7 +229,26 @@ void tst_JoinEngine::outputKinds()
 
     const QStringList paths = inputs({"a,b\n", "c"});
     QVERIFY(QDir(m_dir->path()).mkdir("d"));
-    const QString output = path("d/out.txt");
+    QString output = path("d/out.txt");
+    if (kind == "linked folder") {
+        // The link names ../t.txt from the folder it lies in, which is not alias/.. as text.
+        QVERIFY(QDir(path("d")).mkpath("real/sub"));
+        writeFile(path("d/t.txt"), "PRECIOUS\n");
+        QVERIFY(QFile::link("real/sub", path("d/alias")));
+        QVERIFY(QFile::link("../t.txt", path("d/real/sub/l.txt")));
+        output = path("d/real/t.txt");
+    } else if (kind == "long name") {
+        output = path("d/" + QString(245, 'n') + ".txt");
+    } else if (kind == "long path") {
+        // Folders of 200 bytes, then one that leaves between 100 and 250 bytes for the name.
+        QString folder = path("d");
+        while (folder.size() + 201 <= 4095 - 1 - 100)
+            QVERIFY(QDir().mkdir(folder += '/' + QString(200, 'f')));
+        if (const qsizetype left = 4095 - folder.size() - 1; left > 250)
+            QVERIFY(QDir().mkdir(folder += '/' + QString(left - 151, 'f')));
+        output = folder + '/' + QString(4095 - folder.size() - 5, 'n') + ".txt";
+        QCOMPARE(QFile::encodeName(output).size(), 4095);
+    }
     const QByteArray name = QFile::encodeName(output);
     const bool regular = kind != "pipe" && kind != "device";
     const bool existing = regular && kind != "new";
@@ -181,31 +258,45 @@ void tst_JoinEngine::outputKinds()
         QCOMPARE(::mknod(name.constData(), S_IFCHR | 0666, makedev(1, 3)), 0); // a null device
     } else if (existing) {
         writeFile(output, OldOutput);
-        QVERIFY(QFile::setPermissions(output, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
+        QCOMPARE(::chmod(name.constData(), mode_t(mode)), 0);
     }
+    if (kind == "acl" && ::setxattr(name.constData(), "system.posix_acl_access", aclWithNobody().constData(),
+                                    std::size_t(aclWithNobody().size()), 0) != 0)
+        QSKIP("the file system keeps no ACLs");
+    if (kind == "attribute" && ::setxattr(name.constData(), "user.origin", "scanner", 7, 0) != 0)
+        QSKIP("the file system keeps no extended attributes");
     if (kind == "hard link")
-        QCOMPARE(::link(name.constData(), QFile::encodeName(path("link.txt")).constData()), 0);
+        QCOMPARE(::link(name.constData(), QFile::encodeName(path("d/link.txt")).constData()), 0);
     if (kind == "other owner")
         QCOMPARE(::chown(name.constData(), 65534, 65534), 0);
     const QFileDevice::Permissions writable = QFile::permissions(path("d"));
     if (kind == "read-only folder")
         QVERIFY(QFile::setPermissions(path("d"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     const auto writableAgain = qScopeGuard([&] { QFile::setPermissions(path("d"), writable); });
-    const auto before = identity(output);
-    const auto folder = [this] { return m_dir->entries("d"); };
+    const Identity before = identity(output);
+    const auto folder = [this] {
+        QStringList names;
+        for (QDirIterator it(path("d"), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                             QDirIterator::Subdirectories);
+             it.hasNext();)
+            names.append(QDir(path("d")).relativeFilePath(it.next()));
+        names.sort();
+        return names;
+    };
     const QStringList folderBefore = folder();
+    const QString given = kind == "linked folder" ? path("d/alias/l.txt") : output;
 
     // Cancelled once under way, the join leaves a regular output as it was, and nothing beside it.
     if (regular) {
         std::atomic<bool> cancel{false};
         const JoinControl control{[&cancel](qint64, qint64) { cancel = true; }, &cancel};
-        QCOMPARE(joinFiles(paths, output, control).status, JoinResult::Status::Cancelled);
+        QCOMPARE(joinFiles(paths, given, control).status, JoinResult::Status::Cancelled);
         QCOMPARE(readFile(output), existing ? OldOutput : QByteArray("<unreadable>"));
         QCOMPARE(folder(), folderBefore);
     }
 
-    std::unique_ptr<PipeReader> reader(kind == "pipe" ? new PipeReader(output, false) : nullptr);
-    const JoinResult result = joinFiles(existing ? QStringList{paths[0], output, paths[1]} : paths, output);
+    std::unique_ptr<PipeReader> reader(kind == "pipe" ? new PipeReader(output) : nullptr);
+    const JoinResult result = joinFiles(existing ? QStringList{paths[0], given, paths[1]} : paths, given);
     QCOMPARE(result.errorMessage, QString());
     const QByteArray expected = existing ? "a\r\nb\r\nold output\r\nmust survive\r\nc\r\n\r\n" : "a\r\nb\r\nc\r\n\r\n";
     if (reader)
@@ -213,13 +304,18 @@ void tst_JoinEngine::outputKinds()
     if (regular || reader)
         QCOMPARE(reader ? reader->bytes : readFile(output), expected);
     if (kind == "hard link")
-        QCOMPARE(readFile(path("link.txt")), expected);
-    const auto after = identity(output);
-    if (existing)
-        QCOMPARE(std::get<1>(after), std::get<1>(before));
-    if (sameFile)
-        QVERIFY(after == before);
-    QCOMPARE(folder(), QStringList{"out.txt"});
+        QCOMPARE(readFile(path("d/link.txt")), expected);
+    if (kind == "linked folder")
+        QCOMPARE(readFile(path("d/t.txt")), QByteArray("PRECIOUS\n"));
+    const Identity after = identity(output);
+    if (existing) {
+        QCOMPARE(QString::number(after.mode, 8), QString::number(before.mode, 8));
+        QCOMPARE(after.owner, before.owner);
+        QCOMPARE(after.group, before.group);
+        QCOMPARE(after.attributes, before.attributes);
+    }
+    QCOMPARE(after.inode == before.inode, sameFile);
+    QCOMPARE(folder(), kind == "new" ? QStringList{"out.txt"} : folderBefore);
 #endif
 }
 
@@ -244,7 +340,7 @@ void tst_JoinEngine::failure_data()
 {
     QTest::addColumn<QString>("input");  // relative to the test folder, listed third of four
     QTest::addColumn<QString>("output"); // relative to the test folder
-    QTest::addColumn<QString>("message");  // %1: the input's path for a read, the output's for a write
+    QTest::addColumn<QString>("message");  // %1: the input's path for a read, the output's for a write; %2: none/
 
     QTest::addRow("missing input") << "none.csv" << "out.txt" << "Cannot read file %1:\nNo such file or directory.";
     QTest::addRow("folder as input") << "folder" << "out.txt" << "Cannot read file %1:\nIt is a folder.";
@@ -252,6 +348,12 @@ void tst_JoinEngine::failure_data()
     QTest::addRow("output folder missing") << "in0.csv" << "none/out.txt" << "Cannot write file %1:\nNo such file or directory.";
     QTest::addRow("output is a folder") << "in0.csv" << "folder" << "Cannot write file %1:\nIt is a folder.";
     QTest::addRow("output is a loop of links") << "in0.csv" << "loop1" << "Cannot write file %1:\nToo many levels of symbolic links.";
+    QTest::addRow("output is a socket") << "in0.csv" << "socket" << "Cannot write file %1:\nIt is a socket.";
+    QTest::addRow("input is a socket") << "socket" << "out.txt" << "Cannot read file %1:\nIt is a socket.";
+    // Told before anything is read, as every failure of the output's path is.
+    QTest::addRow("output name too long") << "in0.csv" << QString(300, 'n') << "Cannot write file %1:\nFile name too long.";
+    QTest::addRow("control characters in the name")
+        << "in0.csv" << "none/\x1b[2J\r.txt" << "Cannot write file %2\\x1B[2J\\x0D.txt:\nNo such file or directory.";
 }
 
 // Every input is checked before anything is read: on Unix, the first input is a pipe that
@@ -273,10 +375,18 @@ void tst_JoinEngine::failure()
     QVERIFY(QFile::setPermissions(path("locked.csv"), {}));
     QVERIFY(QFile::link(path("loop2"), path("loop1")));
     QVERIFY(QFile::link(path("loop1"), path("loop2")));
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const auto closeListener = qScopeGuard([listener] { ::close(listener); });
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    const QByteArray socketName = QFile::encodeName(path("socket"));
+    QVERIFY(std::size_t(socketName.size()) < sizeof address.sun_path);
+    std::copy(socketName.cbegin(), socketName.cend(), address.sun_path);
+    QCOMPARE(::bind(listener, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
     paths.prepend(path("pipe"));
 #else
-    if (input == "locked.csv" || output == "loop1")
-        QSKIP("needs Unix permissions and symbolic links");
+    if (input == "locked.csv" || output == "loop1" || input == "socket" || output == "socket")
+        QSKIP("needs Unix permissions, symbolic links and sockets");
     paths.prepend(paths[0]);
 #endif
 
@@ -284,8 +394,10 @@ void tst_JoinEngine::failure()
     const JoinResult result = joinFiles({paths[0], paths[1], path(input), paths[2]}, path(output));
     QCOMPARE(result.status, JoinResult::Status::Failed);
     const bool reading = message.startsWith("Cannot read");
-    QVERIFY2(sameMessage(result.errorMessage, message.arg(QDir::toNativeSeparators(path(reading ? input : output)))),
-             qPrintable(result.errorMessage));
+    const QString expected = QString(message)
+                                 .replace("%1", QDir::toNativeSeparators(path(reading ? input : output)))
+                                 .replace("%2", QDir::toNativeSeparators(path("none/")));
+    QVERIFY2(sameMessage(result.errorMessage, expected), qPrintable(result.errorMessage));
     QCOMPARE(result.failedInput, reading ? 2 : -1);
     QCOMPARE(readFile(path("out.txt")), OldOutput);
     QCOMPARE(files(), before);
@@ -340,7 +452,9 @@ void tst_JoinEngine::progressAndCancel()
 }
 
 // Whatever waits for a pipe ends on cancel, leaving the output as it was; a pipe's reader that
-// goes away fails the join instead of ending the program.
+// goes away fails the join instead of ending the program. The cancel, or the reader's going,
+// comes while the join waits: in its first wait, or where the pipe's reader reads nothing, once
+// the pipe is full, in its second.
 void tst_JoinEngine::pipes_data()
 {
     QTest::addColumn<QString>("pipeIs");  // "input" or "output"
@@ -358,6 +472,7 @@ void tst_JoinEngine::pipes()
 #ifndef Q_OS_UNIX
     QSKIP("needs named pipes");
 #else
+    using Call = FaultySystemCalls::Call;
     QFETCH(QString, pipeIs);
     QFETCH(bool, reader);
     QFETCH(QString, message);
@@ -368,19 +483,19 @@ void tst_JoinEngine::pipes()
     writeFile(path("out.txt"), OldOutput);
     const QStringList before = files();
 
-    std::unique_ptr<PipeReader> silent(reader ? new PipeReader(pipe, true) : nullptr);
+    std::unique_ptr<PipeReader> silent(reader ? new PipeReader(pipe, PipeReader::Mode::Silent) : nullptr);
     std::atomic<bool> cancel{false};
-    std::thread meanwhile([&] {
-        QThread::msleep(300);
+    FaultySystemCalls system;
+    system.before(Call::poll, reader ? 2 : 1, [&] {
         if (message.isEmpty())
             cancel = true;
         else
             silent->finish();
     });
+    const SystemCalls::Override useThem(system);
     const JoinControl control{{}, &cancel};
     const JoinResult result = pipeIs == "input" ? joinFiles({paths[0], pipe}, path("out.txt"), control)
                                                 : joinFiles(paths, pipe, control);
-    meanwhile.join();
 
     QCOMPARE(result.status, message.isEmpty() ? JoinResult::Status::Cancelled : JoinResult::Status::Failed);
     QCOMPARE(result.errorMessage, message.isEmpty() ? QString() : message.arg(pipe));

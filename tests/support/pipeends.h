@@ -7,10 +7,12 @@
 #include <QTest>
 
 #ifdef Q_OS_UNIX
-#include <atomic>
 #include <thread>
 
+#include <cerrno>
+
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,44 +21,62 @@ inline bool makePipe(const QString &path)
     return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
 }
 
-/// The reading end of a named pipe, on a thread of its own: keeps what it
-/// reads, or, silent, holds the pipe open, reading nothing, until finish().
+/// The reading end of a named pipe, open before the join starts, so that the
+/// join's writer finds it at once: keeps what it reads on a thread of its own
+/// until the writer has gone, or, silent, holds the pipe open and reads nothing
+/// until finish().
 class PipeReader
 {
 public:
-    PipeReader(const QString &path, bool silent) : m_path(QFile::encodeName(path))
+    enum class Mode { Reading, Silent };
+
+    explicit PipeReader(const QString &path, Mode mode = Mode::Reading)
+        : m_path(QFile::encodeName(path))
+        , m_handle(::open(m_path.constData(), O_RDONLY | O_NONBLOCK))
     {
-        m_thread = std::thread([this, silent] {
-            const int handle = ::open(m_path.constData(), O_RDONLY);
-            char buffer[4096];
-            ssize_t count = 0;
-            while (!silent && (count = ::read(handle, buffer, sizeof buffer)) > 0)
-                bytes.append(buffer, count);
-            if (silent)
-                m_done.wait(false);
-            ::close(handle);
-        });
+        if (mode == Mode::Reading)
+            m_thread = std::thread([this] { readAll(); });
     }
     ~PipeReader() { finish(); }
     PipeReader(const PipeReader &) = delete;
     PipeReader &operator=(const PipeReader &) = delete;
 
-    // An open that still waits for a writer is let go by one.
+    /// Reading: waits until the writer has gone; where none came, one that
+    /// comes and goes ends the wait. Silent: lets the pipe go.
     void finish()
     {
-        m_done = true;
-        m_done.notify_all();
-        ::close(::open(m_path.constData(), O_WRONLY | O_NONBLOCK));
-        if (m_thread.joinable())
+        if (m_thread.joinable()) {
+            ::close(::open(m_path.constData(), O_WRONLY | O_NONBLOCK));
             m_thread.join();
+        }
+        if (m_handle >= 0)
+            ::close(m_handle);
+        m_handle = -1;
     }
 
+    /// What it read, once finish() has returned.
     QByteArray bytes;
 
 private:
+    // A pipe that has never had a writer is not ready; once its last writer
+    // has gone, it is, and a read finds its end.
+    void readAll()
+    {
+        pollfd entry{m_handle, POLLIN, 0};
+        for (;;) {
+            ::poll(&entry, 1, -1);
+            char buffer[65536];
+            const ssize_t count = ::read(m_handle, buffer, sizeof buffer);
+            if (count > 0)
+                bytes.append(buffer, count);
+            else if (count == 0 || (errno != EAGAIN && errno != EINTR))
+                return;
+        }
+    }
+
     QByteArray m_path;
+    int m_handle;
     std::thread m_thread;
-    std::atomic<bool> m_done{false};
 };
 
 /// Opens the writing end of a pipe once a reader has it open, without writing

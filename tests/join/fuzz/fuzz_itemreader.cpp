@@ -126,7 +126,7 @@ public:
 
     char *lineSpace(std::size_t size) override
     {
-        if (size > kMaxLineSpace)
+        if (size > MaxLineSpace)
             fail("lineSpace() asked for too much");
         m_room = std::make_unique<char[]>(size);
         m_roomSize = size;

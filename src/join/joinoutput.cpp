@@ -118,8 +118,13 @@ bool JoinOutput::commitStaged()
 
     // From here on the output is being replaced, and a cancel no longer stops that. Should it
     // fail, the complete join stays in the temporary copy, which the message names.
-    if (copyInPlace(size, &reason))
-        return true;
+    if (copyInPlace(size, &reason)) {
+        // Another program may have put something else in its place while the copy ran; where
+        // the system cannot tell, the copy is as complete as it was.
+        if (stillLeadsThere(m_path, m_target, &error) || error != 0)
+            return true;
+        reason = tr("It was replaced or moved while the join was copied into it");
+    }
     if (m_temporary.keep(&error))
         return fail(tr("%1; the whole join is kept in %2").arg(reasonText(reason), displayPath(m_temporary.path())));
     return fail(tr("%1; the whole join cannot be kept either: %2").arg(reasonText(reason), reasonText(systemErrorText(error))));

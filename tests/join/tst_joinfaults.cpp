@@ -347,19 +347,25 @@ void tst_JoinFaults::meanwhile_data()
 {
     QTest::addColumn<Output>("output");
     QTest::addColumn<QString>("what");
+    QTest::addColumn<bool>("copying"); // held in the copy in place instead
     QTest::addColumn<QString>("reason"); // of the failure; empty for the system's own
 
-    QTest::addRow("another join, copied in place") << Output::Staged << "join" << QString();
-    QTest::addRow("replaced by another program") << Output::Replaced << "replace" << "It was replaced or moved during the join";
+    QTest::addRow("another join, copied in place") << Output::Staged << "join" << false << QString();
+    QTest::addRow("replaced by another program")
+        << Output::Replaced << "replace" << false << "It was replaced or moved during the join";
     QTest::addRow("replaced by another program, copied in place")
-        << Output::Staged << "replace" << "It was replaced or moved during the join";
-    QTest::addRow("made by another program") << Output::New << "replace" << "Another file of that name was made during the join";
+        << Output::Staged << "replace" << false << "It was replaced or moved during the join";
+    QTest::addRow("replaced by another program while copied into")
+        << Output::Staged << "replace" << true << "It was replaced or moved while the join was copied into it";
+    QTest::addRow("made by another program")
+        << Output::New << "replace" << false << "Another file of that name was made during the join";
 }
 
 void tst_JoinFaults::meanwhile()
 {
     QFETCH(Output, output);
     QFETCH(QString, what);
+    QFETCH(bool, copying);
     QFETCH(QString, reason);
 
     prepare(output);
@@ -369,11 +375,19 @@ void tst_JoinFaults::meanwhile()
     JoinResult second;
     bool replaced = false;
 #ifdef Q_OS_WIN
-    const Call flush = Call::FlushFileBuffers;
+    const Call held = copying ? Call::SetEndOfFile : Call::FlushFileBuffers;
 #else
-    const Call flush = Call::fsync;
+    const Call held = copying ? Call::ftruncate : Call::fsync;
 #endif
-    system.before(flush, 1, [&] {
+    // The copy's call is the last of its kind; the flush, the first.
+    int nth = 1;
+    if (copying) {
+        QCOMPARE(join(system).errorMessage, QString());
+        nth = int(system.calls().count(held));
+        restore();
+        system.reset();
+    }
+    system.before(held, nth, [&] {
         if (what == "join") {
             second = joinFiles({path("other.csv")}, outputPath());
             return;
@@ -408,11 +422,24 @@ void tst_JoinFaults::meanwhile()
 #endif
     QVERIFY(replaced);
     QCOMPARE(result.status, JoinResult::Status::Failed);
-    QCOMPARE(result.errorMessage, cannotWriteMessage(outputPath(), reason));
     QCOMPARE(readFile(outputPath()), other);
+    QStringList left = leftOver();
+    if (copying) {
+        // The join went to the file that was replaced, and stays in the staging, which it names.
+        const QString keptIn = QStringLiteral("; the whole join is kept in ");
+        const qsizetype at = result.errorMessage.indexOf(keptIn);
+        QVERIFY2(at > 0, qPrintable(result.errorMessage));
+        QCOMPARE(result.errorMessage.left(at), cannotWriteMessage(outputPath(), reason).chopped(1));
+        const QString kept = QDir::fromNativeSeparators(result.errorMessage.mid(at + keptIn.size()).chopped(1));
+        QVERIFY(readFile(kept).endsWith("last\r\n\r\n"));
+        QCOMPARE(readFile(path("d/hard.txt")), readFile(kept));
+        left.removeOne(QDir(m_dir->path()).relativeFilePath(kept));
+        QCOMPARE(left, m_before);
+        return;
+    }
+    QCOMPARE(result.errorMessage, cannotWriteMessage(outputPath(), reason));
     if (output == Output::Staged)
         QCOMPARE(readFile(path("d/hard.txt")), OldOutput);
-    QStringList left = leftOver();
     if (output == Output::New)
         left.removeOne("d/out.txt");
     QCOMPARE(left, m_before);

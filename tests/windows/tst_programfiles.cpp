@@ -60,22 +60,14 @@ QByteArray manifest(const char *program)
     return text;
 }
 
-BOOL CALLBACK firstName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found)
-{
-    *reinterpret_cast<std::wstring *>(found) = IS_INTRESOURCE(name) ? L"#" + std::to_wstring(reinterpret_cast<quintptr>(name)) : name;
-    return FALSE;
-}
-
-// The images of the program's icon, the first icon group, as "WIDTH:BITS" (256 for a side of 0),
-// each one that Windows makes an icon of.
+// The images of the program's icon as "WIDTH:BITS" (256 for a side of 0), each one that Windows
+// makes an icon of. The icon is a group (resource type 14) of images (type 3).
 QStringList iconImages(const char *program)
 {
     const HMODULE module = loadResources(program);
     if (!module)
         return {QStringLiteral("(cannot load)")};
-    std::wstring group;
-    EnumResourceNamesW(module, MAKEINTRESOURCEW(14), firstName, reinterpret_cast<LONG_PTR>(&group));
-    const QByteArray directory = resource(module, group.c_str(), MAKEINTRESOURCEW(14));
+    const QByteArray directory = resource(module, L"IDI_ICON1", MAKEINTRESOURCEW(14));
     QStringList images;
     // A group's directory: three words, then 14 bytes an image, ending in the image's resource id.
     const int count = directory.size() >= 6 ? quint8(directory[4]) | quint8(directory[5]) << 8 : 0;

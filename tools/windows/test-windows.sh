@@ -51,8 +51,16 @@ done
 export DISPLAY=":$display"
 echo "test-windows: X server on $DISPLAY, Wine prefix $WINEPREFIX"
 
+run_wine() { "$here/wine-run.sh" "$prefix" "" "$@"; }
+
 # Made here rather than by the first of several tests at once.
-"$here/wine-run.sh" "$prefix" "" cmd /c exit 0 || true
+run_wine cmd /c exit 0 || true
+# One Wine server for the whole run, and the prefix's own processes (the desktop, the services)
+# started here: started by a test or a check, they would hold its output open for as long as
+# they run, and ctest or the check would wait for them.
+wineserver -k 2>/dev/null || true
+wineserver -p
+run_wine "$probe_program" window 0 "" >"$windows/wine-services.log" 2>&1 || true
 
 failed=0
 (cd "$windows" && ctest --output-on-failure --parallel "$jobs") || failed=1
@@ -84,9 +92,6 @@ check_equal() {
     fi
 }
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
-run_wine() { "$here/wine-run.sh" "$prefix" "" "$@"; }
-# Waits for every program of the prefix to end: msiexec returns before it has done its work.
-settle() { wineserver -w; }
 
 scratch=$windows/package-check
 rm -rf "$scratch"
@@ -134,7 +139,7 @@ else
     check failed "the zip's quillmere.exe shows its window titled \"Quillmere\" with a 545 x 155 client area (client area: $area)"
 fi
 import -window root "$windows/quillmere-under-wine.png" 2>/dev/null || true
-wineserver -k 2>/dev/null || true
+check_that "the zip's quillmere.exe closes" run_wine "$probe_program" close 10 Quillmere
 
 # 3. The installer.
 msi=$(ls "$windows"/Quillmere-*-win64.msi)
@@ -175,8 +180,8 @@ registry_snapshot 'HKCU\Software' >"$scratch/user-before.txt"
 csv_type=$(reg_value 'HKLM\Software\Classes\.csv')
 txt_type=$(reg_value 'HKLM\Software\Classes\.txt')
 
+# msiexec returns when it is done; whether it did its work is told by what it did.
 run_wine msiexec /i "$(windows_path "$msi")" /qn
-settle
 check_that "the installer puts the zip's very files in Program Files\\Quillmere" \
     diff -r "$folder" "$installed"
 # Wine puts a shortcut for all users in the installing user's own Start menu.
@@ -212,19 +217,16 @@ if "$here/window-under-wine.sh" "$prefix" "$probe_program" \
 else
     check failed "the installed window, started by Send To and driven with the pointer, joins and tells"
 fi
-wineserver -k 2>/dev/null || true
 
 # A later version replaces this one.
 "$here/make-msi.sh" "$windows" "$scratch/Quillmere-1.01-win64.msi" 1.01 >/dev/null
 later_code=$(product_code "$scratch/Quillmere-1.01-win64.msi")
 run_wine msiexec /i "$(windows_path "$scratch/Quillmere-1.01-win64.msi")" /qn
-settle
 replaced="$(listed_programs)|$(reg_value "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$later_code" DisplayVersion)"
 replaced="$replaced|$(reg_value "$uninstall" DisplayVersion)|$(diff -r "$folder" "$installed" >/dev/null && echo same)"
 check_equal "a later version replaces it" "$replaced" "$later_code|||Quillmere|1.01||same"
 
 run_wine msiexec /x "$later_code" /qn
-settle
 files_snapshot >"$scratch/files-after.txt"
 registry_snapshot 'HKLM\Software' >"$scratch/machine-after.txt"
 registry_snapshot 'HKCU\Software' >"$scratch/user-after.txt"

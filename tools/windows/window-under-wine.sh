@@ -36,8 +36,12 @@ probe() {
     printf '%s\n' "$answer" | tr -d '\r'
 }
 windows_path() { printf 'C:\\%s' "${1#"$prefix/drive_c/"}" | tr / '\\'; }
-# Wine's dialog is gone for Windows a moment before its window leaves the screen, where it would
-# take the next click.
+# Wine's dialog is there for Windows a moment before its window is on the screen, where the keys
+# go, and gone a moment before its window leaves the screen, where it would take the next click.
+wait_for_dialog() {
+    dialog=$(probe dialog "$Patience" "$1") || fail "no dialog \"$1\" showed"
+    wait_for_window "$1"
+}
 wait_for_dialog_to_go() {
     probe no-dialog 20 "$1" >/dev/null || fail "the dialog \"$1\" did not close"
     wait_for_no_window "$1"
@@ -63,7 +67,7 @@ left=$1
 top=$2
 
 click_at 472 40
-dialog=$(probe dialog "$Patience" "$AddTitle") || fail "Add showed no dialog \"$AddTitle\""
+wait_for_dialog "$AddTitle"
 point_into $dialog
 xdotool type --delay 10 "$where"
 xdotool key Return
@@ -81,16 +85,22 @@ xdotool mousemove $((left + 60)) $((top + 29)) click --repeat 2 --delay 100 1   
 drag 60 44 60 12                                                                  # d to the top
 
 click_at 472 112
-dialog=$(probe dialog "$Patience" "$SaveTitle") || fail "Join showed no dialog \"$SaveTitle\""
+wait_for_dialog "$SaveTitle"
 point_into $dialog
 xdotool type --delay 10 "$where\\joined.txt"
 xdotool key Return
 wait_for_dialog_to_go "$SaveTitle"
 message=$(probe dialog 20 Quillmere) || fail "no message followed the join"
 point_into $message
+# The message shares its title with the window: keys pressed before it is on the screen go to
+# the window, so Ctrl+C is pressed until the text is copied.
+text=
+for attempt in 1 2 3; do
+    xdotool key ctrl+c
+    text=$(probe clipboard 5) && break
+done
+[ -n "$text" ] || fail "the message's text could not be copied"
 import -window root "$screenshot" 2>/dev/null || true
-xdotool key ctrl+c
-text=$(probe clipboard 10) || fail "the message's text could not be copied"
 case $text in
     *"File(s) created: $where\\joined.txt"*) ;;
     *) fail "the message says: $text" ;;

@@ -52,15 +52,20 @@ export DISPLAY=":$display"
 echo "test-windows: X server on $DISPLAY, Wine prefix $WINEPREFIX"
 
 run_wine() { "$here/wine-run.sh" "$prefix" "" "$@"; }
+scratch=$windows/package-check
+rm -rf "$scratch"
+mkdir -p "$scratch"
+# What the checks' helper programs say, for when a check fails.
+log=$scratch/wine.log
 
 # Made here rather than by the first of several tests at once.
 run_wine cmd /c exit 0 || true
 # One Wine server for the whole run, and the prefix's own processes (the desktop, the services)
 # started here: started by a test or a check, they would hold its output open for as long as
 # they run, and ctest or the check would wait for them.
-wineserver -k 2>/dev/null || true
+wineserver -k 2>>"$log" || true
 wineserver -p
-run_wine "$probe_program" window 0 "" >"$windows/wine-services.log" 2>&1 || true
+run_wine "$probe_program" window 0 "" >>"$log" 2>&1 || true
 
 failed=0
 (cd "$windows" && ctest --output-on-failure --parallel "$jobs") || failed=1
@@ -93,10 +98,6 @@ check_equal() {
 }
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
-scratch=$windows/package-check
-rm -rf "$scratch"
-mkdir -p "$scratch"
-
 # The public CSV files joined by the Linux build, for the Windows programs' joins to match.
 inputs=
 if [ -d "$csv_dir" ]; then
@@ -116,7 +117,7 @@ check_join() {
     for input in $inputs; do
         set -- "$@" "$(windows_path "$input")"
     done
-    if run_wine "$program" -o "$(windows_path "$scratch/joined-windows.txt")" "$@" >/dev/null \
+    if run_wine "$program" -o "$(windows_path "$scratch/joined-windows.txt")" "$@" \
         && cmp "$scratch/joined-linux.txt" "$scratch/joined-windows.txt"; then
         check ok "$what joins the $(echo "$inputs" | wc -l) public CSV files to the Linux build's bytes"
     else
@@ -152,15 +153,15 @@ installed="$drive_c/Program Files/Quillmere"
 files_snapshot() { (cd "$drive_c" && find . | LC_ALL=C sort); }
 # The keys under KEY and their values, one "[key]|value" a line, continued lines joined.
 registry_snapshot() {
-    run_wine reg export "$1" "$(windows_path "$scratch/export.reg")" /y >/dev/null
+    run_wine reg export "$1" "$(windows_path "$scratch/export.reg")" /y >>"$log"
     iconv -f UTF-16 -t UTF-8 "$scratch/export.reg" | tr -d '\r' | sed -e ':a' -e '/\\$/N; s/\\\n *//; ta' \
         | awk '/^\[/ { key = $0; print key "|"; next } NF && key { print key "|" $0 }' | LC_ALL=C sort
 }
 # The data of a value, KEY's default one without NAME; "listed" for whether it is there at all.
-reg_value() { run_wine reg query "$1" ${2:+/v "$2"} 2>/dev/null | tr -d '\r' | sed -n "s/^ *${2:-(Default)} *REG_[A-Z_]* *//p"; }
-reg_listed() { if run_wine reg query "$1" ${2:+/v "$2"} >/dev/null 2>&1; then echo listed; fi; }
+reg_value() { run_wine reg query "$1" ${2:+/v "$2"} 2>>"$log" | tr -d '\r' | sed -n "s/^ *${2:-(Default)} *REG_[A-Z_]* *//p"; }
+reg_listed() { if run_wine reg query "$1" ${2:+/v "$2"} >>"$log" 2>&1; then echo listed; fi; }
 # The programs listed in Settings > Apps, as "PRODUCTCODE|||NAME".
-listed_programs() { run_wine uninstaller --list 2>/dev/null | tr -d '\r'; }
+listed_programs() { run_wine uninstaller --list 2>>"$log" | tr -d '\r'; }
 # A GUID as Windows Installer spells it in its own keys: each part reversed, the last two by bytes.
 packed_guid() {
     printf '%s\n' "$1" | tr -d '{}' | tr - ' ' | {
@@ -219,11 +220,11 @@ else
 fi
 
 # A later version replaces this one.
-"$here/make-msi.sh" "$windows" "$scratch/Quillmere-1.01-win64.msi" 1.01 >/dev/null
+"$here/make-msi.sh" "$windows" "$scratch/Quillmere-1.01-win64.msi" 1.01 >>"$log"
 later_code=$(product_code "$scratch/Quillmere-1.01-win64.msi")
 run_wine msiexec /i "$(windows_path "$scratch/Quillmere-1.01-win64.msi")" /qn
 replaced="$(listed_programs)|$(reg_value "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$later_code" DisplayVersion)"
-replaced="$replaced|$(reg_value "$uninstall" DisplayVersion)|$(diff -r "$folder" "$installed" >/dev/null && echo same)"
+replaced="$replaced|$(reg_value "$uninstall" DisplayVersion)|$(diff -r "$folder" "$installed" >>"$log" && echo same)"
 check_equal "a later version replaces it" "$replaced" "$later_code|||Quillmere|1.01||same"
 
 run_wine msiexec /x "$later_code" /qn

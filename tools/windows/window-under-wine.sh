@@ -43,7 +43,7 @@ wait_for_dialog() {
     wait_for_window "$1"
 }
 wait_for_dialog_to_go() {
-    probe no-dialog 20 "$1" >/dev/null || fail "the dialog \"$1\" did not close"
+    probe no-dialog 20 "$1" >>"$work/probe.log" || fail "the dialog \"$1\" did not close"
     wait_for_no_window "$1"
 }
 # Moves the pointer into the middle of the top edge of a window given as "LEFT TOP WIDTH HEIGHT",
@@ -77,7 +77,7 @@ xdotool mousemove "$1" "$2" click 1
 xdotool keydown ctrl mousemove "$3" "$4" click 1 mousemove "$5" "$6" click 1 keyup ctrl
 xdotool key Return
 wait_for_dialog_to_go "$AddTitle"
-probe window 20 Quillmere >/dev/null || fail "the window took no input after the dialog"
+probe window 20 Quillmere >>"$work/probe.log" || fail "the window took no input after the dialog"
 
 # The list: a, b, c, d, e. Its rows start 9 pixels down and are 13 to 16 pixels high (16 here,
 # 13 to 15 on Linux); each point lies in the same half of the same row for any of those heights.
@@ -106,7 +106,7 @@ case $text in
     *) fail "the message says: $text" ;;
 esac
 xdotool key Return
-probe no-dialog 10 Quillmere >/dev/null || fail "the message did not close"
+probe no-dialog 10 Quillmere >>"$work/probe.log" || fail "the message did not close"
 
 expected="$work/expected.txt"
 printf 'one item\r\nalpha\r\nbeta, gamma\r\nx\r\n\r\ny\r\ne1\r\ne2\r\n\r\n' >"$expected"
@@ -115,6 +115,6 @@ if ! cmp -s "$expected" "$output"; then
     echo "joined:"; od -c "$output" 2>/dev/null
     fail "the join does not hold the listed files in their order"
 fi
-probe close 10 Quillmere >/dev/null || fail "the window did not close"
+probe close 10 Quillmere >>"$work/probe.log" || fail "the window did not close"
 echo "five files listed by Send To and Add, one removed, one dragged, joined and told"
 exit 0

@@ -155,12 +155,14 @@ private:
 constexpr int TextCapacity = 260;
 constexpr SIZE_T TextOffset = 256;
 constexpr SIZE_T BlockSize = TextOffset + TextCapacity * sizeof(wchar_t);
+static_assert(sizeof(LVITEMW) <= TextOffset && sizeof(RECT) <= TextOffset);
 
 std::optional<std::string> entryCentres(const std::wstring &title, const std::vector<std::wstring> &names)
 {
-    const HWND dialog = findWindow(title, Owner::Some);
     HWND list = nullptr;
-    if (!dialog || (EnumChildWindows(dialog, matchListView, reinterpret_cast<LPARAM>(&list)), !list))
+    if (const HWND dialog = findWindow(title, Owner::Some))
+        EnumChildWindows(dialog, matchListView, reinterpret_cast<LPARAM>(&list));
+    if (!list)
         return std::nullopt;
     const RemoteBlock block(list, BlockSize);
     if (!block.valid())

@@ -2,8 +2,9 @@
 #   make run    installs what is missing, builds and starts Quillmere
 #   make test   installs what is missing, builds and runs every test headless
 # and for Windows, cross-built with mingw-w64 against a Qt kit for Windows:
-#   make windows        builds build-windows/Quillmere-1.00-win64.zip
-#   make test-windows   runs every test built for Windows under Wine, and the zip's programs
+#   make windows        builds build-windows/Quillmere-1.00-win64.zip and .msi
+#   make test-windows   runs every test built for Windows under Wine, and checks the zip, the
+#                       installer and the window there
 
 BUILD_DIR ?= build
 WERROR    ?= OFF
@@ -58,6 +59,7 @@ windows-build: windows-configure
 
 windows: windows-build
 	tools/windows/make-zip.sh $(WINDOWS_BUILD_DIR) $(QT_WINDOWS_KIT)
+	tools/windows/make-msi.sh $(WINDOWS_BUILD_DIR)
 
 # The Linux build is what the Windows programs' output is compared with.
 test-windows: windows build

@@ -4,8 +4,9 @@
 #
 # install-deps.sh windows: what the Windows build needs besides (make windows,
 # make test-windows): the mingw-w64 compilers, the tools that build the Qt kit
-# for Windows from Debian's source, Wine to run the tests, and what drives the
-# program's window on a virtual X server.
+# for Windows from Debian's source, wixl to build the installer and msitools to
+# read it, Wine to run the tests, and what drives the program's window on a
+# virtual X server.
 set -eu
 
 packages="
@@ -45,6 +46,8 @@ windows_packages="
     imagemagick
     zip
     unzip
+    wixl
+    msitools
 "
 if [ "${1:-}" = windows ]; then
     packages=$windows_packages

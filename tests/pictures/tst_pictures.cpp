@@ -1,6 +1,8 @@
 // Checks the pictures, icons and cursor committed under src/app/pictures, and
 // the desktop files that refer to them, byte by byte and as Qt decodes them.
 
+#include "../support/imagecompare.h"
+
 #include <QtTest>
 
 #include <QFile>
@@ -97,8 +99,20 @@ int countIn(const QImage &image, const QRect &area, bool (*test)(QRgb))
     return count;
 }
 
+// A picture file, or with "#N" after its name the Nth image of an icon file, as Qt decodes it.
+QImage decodedPicture(const QString &name)
+{
+    const qsizetype hash = name.indexOf(u'#');
+    QImageReader reader(picturePath(name.left(hash)));
+    if (hash >= 0 && !reader.jumpToImage(name.mid(hash + 1).toInt()))
+        return {};
+    return reader.read();
+}
+
 // One image of an icon or cursor file with its DIB laid out as the file says.
 struct IconImage {
+    qsizetype offset = 0;
+    qsizetype bytes = 0;
     int width = 0;
     int height = 0;
     int bitsPerPixel = 0;
@@ -108,10 +122,12 @@ struct IconImage {
     int maskStride = 0;
 };
 
-IconImage firstIconImage(const QByteArray &file)
+IconImage iconImage(const QByteArray &file, int entry = 0)
 {
     IconImage image;
-    const qint64 offset = littleEndian(file, 18, 4);
+    const qint64 offset = littleEndian(file, 6 + 16 * entry + 12, 4);
+    image.offset = offset;
+    image.bytes = littleEndian(file, 6 + 16 * entry + 8, 4);
     image.width = int(littleEndian(file, offset + 4, 4));
     image.height = int(littleEndian(file, offset + 8, 4) / 2);
     image.bitsPerPixel = int(littleEndian(file, offset + 14, 2));
@@ -153,7 +169,9 @@ private slots:
     void largerPicturesAreTheSameDrawing();
     void iconFileHeaders_data();
     void iconFileHeaders();
+    void windowIconFile_data();
     void windowIconFile();
+    void windowIconDecodes_data();
     void windowIconDecodes();
     void cursorFile();
     void cursorHotSpotIsFingerTip();
@@ -255,22 +273,35 @@ void tst_Pictures::jpegContent()
 
 void tst_Pictures::largerPicturesAreTheSameDrawing_data()
 {
-    QTest::addColumn<QString>("fileName");
-    QTest::addRow("add") << QStringLiteral("add");
-    QTest::addRow("join") << QStringLiteral("join");
+    QTest::addColumn<QString>("smallName");
+    QTest::addColumn<QString>("largeName");
+    QTest::addColumn<qreal>("scale");
+    QTest::addColumn<int>("meanDifference");
+    QTest::addColumn<int>("farPercent");
+    QTest::addRow("add") << QStringLiteral("add.jpg") << QStringLiteral("add@2x.jpg") << 2.0 << 12 << 1;
+    QTest::addRow("join") << QStringLiteral("join.jpg") << QStringLiteral("join@2x.jpg") << 2.0 << 12 << 1;
+    // The program files' icon at the sizes the window icon does not have. At 16 pixels the
+    // drawing's lines stay one pixel wide and so weigh twice what they do at 32.
+    QTest::addRow("program icon, 16 pixels") << QStringLiteral("quillmere-program.ico#0")
+                                             << QStringLiteral("quillmere-32.png") << 2.0 << 32 << 3;
+    QTest::addRow("program icon, 48 pixels") << QStringLiteral("quillmere-program.ico#2")
+                                             << QStringLiteral("quillmere-64.png") << 64.0 / 48 << 12 << 1;
 }
 
 // Shrunk to the size of the picture beside it, the larger picture matches it
 // but for the softer edges of its finer drawing and the JPEG's noise.
 void tst_Pictures::largerPicturesAreTheSameDrawing()
 {
-    QFETCH(QString, fileName);
-    const QImage small =
-            QImage(picturePath(fileName + QStringLiteral(".jpg"))).convertToFormat(QImage::Format_RGB32);
-    const QImage large =
-            QImage(picturePath(fileName + QStringLiteral("@2x.jpg"))).convertToFormat(QImage::Format_RGB32);
+    QFETCH(QString, smallName);
+    QFETCH(QString, largeName);
+    QFETCH(qreal, scale);
+    QFETCH(int, meanDifference);
+    QFETCH(int, farPercent);
+    // Premultiplied, so that a see-through pixel of an icon counts as black whatever its colour.
+    const QImage small = decodedPicture(smallName).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage large = decodedPicture(largeName).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QVERIFY(!small.isNull() && !large.isNull());
-    QCOMPARE(large.size(), small.size() * 2);
+    QCOMPARE(large.size(), small.size() * scale);
     const QImage shrunk = large.scaled(small.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 
     qint64 difference = 0;
@@ -280,64 +311,100 @@ void tst_Pictures::largerPicturesAreTheSameDrawing()
             const QRgb a = small.pixel(x, y);
             const QRgb b = shrunk.pixel(x, y);
             const int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
-                                    std::abs(qBlue(a) - qBlue(b))});
+                                    std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
             difference += d;
             far += d > 128 ? 1 : 0;
         }
     }
     const qint64 pixels = qint64(small.width()) * small.height();
-    QVERIFY2(difference < pixels * 12, qPrintable(QString::number(double(difference) / pixels)));
-    QVERIFY2(far < pixels / 100, qPrintable(QString::number(far)));
+    QVERIFY2(difference < pixels * meanDifference, qPrintable(QString::number(double(difference) / pixels)));
+    QVERIFY2(far < pixels * farPercent / 100, qPrintable(QString::number(far)));
 }
 
 void tst_Pictures::iconFileHeaders_data()
 {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<int>("type");
-    QTest::addColumn<int>("bitsPerPixel");
+    QTest::addColumn<int>("images");
+    QTest::addColumn<int>("entry");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("bitsPerPixel"); // 0: a PNG
     QTest::addColumn<int>("paletteEntries");
-    QTest::addRow("window icon") << QStringLiteral("quillmere.ico") << 1 << 24 << 0;
-    QTest::addRow("hand cursor") << QStringLiteral("HAND-M.CUR") << 2 << 1 << 2;
+    QTest::addRow("window icon") << QStringLiteral("quillmere.ico") << 1 << 1 << 0 << 32 << 24 << 0;
+    QTest::addRow("hand cursor") << QStringLiteral("HAND-M.CUR") << 2 << 1 << 0 << 32 << 1 << 2;
+    const QString program = QStringLiteral("quillmere-program.ico");
+    QTest::addRow("program icon, 16 pixels") << program << 1 << 4 << 0 << 16 << 32 << 0;
+    QTest::addRow("program icon, 32 pixels") << program << 1 << 4 << 1 << 32 << 24 << 0;
+    QTest::addRow("program icon, 48 pixels") << program << 1 << 4 << 2 << 48 << 32 << 0;
+    QTest::addRow("program icon, 256 pixels") << program << 1 << 4 << 3 << 256 << 0 << 0;
 }
 
 void tst_Pictures::iconFileHeaders()
 {
     QFETCH(QString, fileName);
     QFETCH(int, type);
+    QFETCH(int, images);
+    QFETCH(int, entry);
+    QFETCH(int, size);
     QFETCH(int, bitsPerPixel);
     QFETCH(int, paletteEntries);
 
     const QByteArray file = contents(picturePath(fileName));
     QCOMPARE(littleEndian(file, 0, 2), 0);
     QCOMPARE(littleEndian(file, 2, 2), type);
-    QCOMPARE(littleEndian(file, 4, 2), 1); // one image
+    QCOMPARE(littleEndian(file, 4, 2), images);
 
-    QCOMPARE(littleEndian(file, 6, 1), 32);
-    QCOMPARE(littleEndian(file, 7, 1), 32);
-    QCOMPARE(littleEndian(file, 8, 1), paletteEntries);
-    QCOMPARE(littleEndian(file, 18, 4), 22);
-    QCOMPARE(littleEndian(file, 14, 4), file.size() - 22);
+    // The directory entry; a side of 256 is stored as 0.
+    const qsizetype at = 6 + 16 * entry;
+    QCOMPARE(littleEndian(file, at, 1), size & 0xff);
+    QCOMPARE(littleEndian(file, at + 1, 1), size & 0xff);
+    QCOMPARE(littleEndian(file, at + 2, 1), paletteEntries);
+    if (type == 1) {
+        // An icon's entry names its planes and depth where a cursor's has its hot spot.
+        QCOMPARE(littleEndian(file, at + 4, 2), 1);
+        QCOMPARE(littleEndian(file, at + 6, 2), bitsPerPixel == 0 ? 32 : bitsPerPixel);
+    }
+    // The images follow the directory one after the other: nothing missing, nothing extra.
+    const IconImage image = iconImage(file, entry);
+    const qint64 expectedOffset = entry == 0 ? 6 + 16 * images : littleEndian(file, at - 16 + 12, 4)
+                                                                    + littleEndian(file, at - 16 + 8, 4);
+    QCOMPARE(image.offset, expectedOffset);
+    if (entry == images - 1)
+        QCOMPARE(image.offset + image.bytes, file.size());
 
-    QCOMPARE(littleEndian(file, 22, 4), 40);
-    QCOMPARE(littleEndian(file, 26, 4), 32);
-    QCOMPARE(littleEndian(file, 30, 4), 64); // colour rows and mask rows
-    QCOMPARE(littleEndian(file, 34, 2), 1);
-    QCOMPARE(littleEndian(file, 36, 2), bitsPerPixel);
-    QCOMPARE(littleEndian(file, 38, 4), 0); // uncompressed
-
-    // The file ends where the mask does: nothing missing, nothing extra.
-    const IconImage image = firstIconImage(file);
-    QCOMPARE(image.maskOffset + qsizetype(image.maskStride) * image.height, file.size());
+    if (bitsPerPixel == 0) {
+        const QByteArray png = file.mid(image.offset, image.bytes);
+        QVERIFY(png.startsWith("\x89PNG\r\n\x1a\n"));
+        QCOMPARE(QImage::fromData(png, "PNG").size(), QSize(size, size));
+        return;
+    }
+    QCOMPARE(littleEndian(file, image.offset, 4), 40);
+    QCOMPARE(littleEndian(file, image.offset + 4, 4), size);
+    QCOMPARE(littleEndian(file, image.offset + 8, 4), 2 * size); // colour rows and mask rows
+    QCOMPARE(littleEndian(file, image.offset + 12, 2), 1);
+    QCOMPARE(littleEndian(file, image.offset + 14, 2), bitsPerPixel);
+    QCOMPARE(littleEndian(file, image.offset + 16, 4), 0); // uncompressed
+    // The image ends where its mask does.
+    QCOMPARE(image.maskOffset + qsizetype(image.maskStride) * image.height, image.offset + image.bytes);
 }
 
+void tst_Pictures::windowIconFile_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<int>("entry");
+    QTest::addRow("window icon") << QStringLiteral("quillmere.ico") << 0;
+    QTest::addRow("program icon") << QStringLiteral("quillmere-program.ico") << 1;
+}
+
+// The 32-pixel image in 24 bits with its mask.
 void tst_Pictures::windowIconFile()
 {
-    const QByteArray file = contents(picturePath(QStringLiteral("quillmere.ico")));
-    // An icon's entry names its planes and depth where a cursor's has its hot spot.
-    QCOMPARE(littleEndian(file, 10, 2), 1);
-    QCOMPARE(littleEndian(file, 12, 2), 24);
-
-    const IconImage image = firstIconImage(file);
+    QFETCH(QString, fileName);
+    QFETCH(int, entry);
+    const QByteArray file = contents(picturePath(fileName));
+    const IconImage image = iconImage(file, entry);
+    QCOMPARE(image.width, 32);
+    QCOMPARE(image.bitsPerPixel, 24);
     for (const QPoint corner : {QPoint(0, 0), QPoint(31, 0), QPoint(0, 31), QPoint(31, 31)}) {
         QVERIFY(maskTransparent(file, image, corner.x(), corner.y()));
         QCOMPARE(dibColour24(file, image, corner.x(), corner.y()), qRgb(0, 0, 0));
@@ -363,18 +430,31 @@ void tst_Pictures::windowIconFile()
     QVERIFY2(red > opaque / 4, qPrintable(QString::number(red)));
 }
 
+void tst_Pictures::windowIconDecodes_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<int>("images");
+    QTest::addColumn<int>("entry");
+    QTest::addRow("window icon") << QStringLiteral("quillmere.ico") << 1 << 0;
+    QTest::addRow("program icon") << QStringLiteral("quillmere-program.ico") << 4 << 1;
+}
+
 void tst_Pictures::windowIconDecodes()
 {
-    const QString path = picturePath(QStringLiteral("quillmere.ico"));
+    QFETCH(QString, fileName);
+    QFETCH(int, images);
+    QFETCH(int, entry);
+    const QString path = picturePath(fileName);
     QImageReader reader(path, "ico");
-    QCOMPARE(reader.imageCount(), 1);
+    QCOMPARE(reader.imageCount(), images);
+    QVERIFY(reader.jumpToImage(entry));
     const QImage image = reader.read();
     QVERIFY2(!image.isNull(), qPrintable(reader.errorString()));
     QCOMPARE(image.size(), QSize(32, 32));
 
     // Qt 6.4 drops the mask of 24-bit icons, so only the colours are compared.
     const QByteArray file = contents(path);
-    const IconImage stored = firstIconImage(file);
+    const IconImage stored = iconImage(file, entry);
     for (const QPoint point : {QPoint(16, 16), QPoint(10, 24), QPoint(12, 10)}) {
         QCOMPARE(QColor(image.pixel(point)).rgb(),
                  dibColour24(file, stored, point.x(), point.y()));
@@ -475,7 +555,7 @@ void tst_Pictures::desktopIconMatchesWindowIcon()
     // Both come from one drawing at 32 pixels; the icon's mask is the PNG's
     // alpha cut at one half.
     const QByteArray file = contents(picturePath(QStringLiteral("quillmere.ico")));
-    const IconImage stored = firstIconImage(file);
+    const IconImage stored = iconImage(file);
     const QImage png = QImage(picturePath(QStringLiteral("quillmere-32.png")))
                                .convertToFormat(QImage::Format_ARGB32);
     QCOMPARE(png.size(), QSize(32, 32));
@@ -486,6 +566,15 @@ void tst_Pictures::desktopIconMatchesWindowIcon()
                      qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
         }
     }
+
+    // The program files' icon holds the window icon's very image at 32 pixels, and the desktop
+    // icon's picture at 256.
+    const QByteArray program = contents(picturePath(QStringLiteral("quillmere-program.ico")));
+    const IconImage programImage = iconImage(program, 1);
+    QCOMPARE(program.mid(programImage.offset, programImage.bytes), file.mid(stored.offset, stored.bytes));
+    const QString difference = imageDifference(decodedPicture(QStringLiteral("quillmere-program.ico#3")),
+                                               QImage(picturePath(QStringLiteral("quillmere-256.png"))));
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 void tst_Pictures::desktopEntry()
@@ -515,7 +604,9 @@ void tst_Pictures::windowsResources()
 {
     const QString appDir = QStringLiteral(QUILLMERE_SOURCE_DIR "/src/app/");
     const QByteArray script = contents(appDir + QStringLiteral("quillmere.rc"));
-    QVERIFY(script.contains("IDI_ICON1 ICON \"pictures/quillmere.ico\""));
+    QVERIFY(script.contains("IDI_ICON1 ICON \"pictures/quillmere-program.ico\""));
+    const QByteArray joinScript = contents(QStringLiteral(QUILLMERE_SOURCE_DIR "/src/cli/quillmere-join.rc"));
+    QVERIFY(joinScript.contains("IDI_ICON1 ICON \"../app/pictures/quillmere-program.ico\""));
     QVERIFY(script.contains("1 24 \"quillmere.manifest\""));
     QVERIFY(script.contains("#define PROGRAM_FILE \"quillmere.exe\""));
     QVERIFY(script.contains("#include \"versioninfo.rc\""));
@@ -524,10 +615,12 @@ void tst_Pictures::windowsResources()
     for (const char *value : {"\"ProductName\",      \"Quillmere\"",
                               "\"FileVersion\",      \"1.00\"",
                               "\"ProductVersion\",   \"1.00\"",
-                              "\"OriginalFilename\", PROGRAM_FILE"}) {
+                              "\"OriginalFilename\", PROGRAM_FILE",
+                              "\"CompanyName\",      \"The Quillmere developers\"",
+                              "\"LegalCopyright\",   \"Copyright (c) 2026 The Quillmere developers. MIT licence.\""}) {
         QVERIFY2(version.contains(value), value);
     }
-    QVERIFY(QFile::exists(appDir + QStringLiteral("pictures/quillmere.ico")));
+    QVERIFY(QFile::exists(appDir + QStringLiteral("pictures/quillmere-program.ico")));
 
     const QByteArray manifest = contents(appDir + QStringLiteral("quillmere.manifest"));
     QVERIFY(manifest.contains(">UTF-8</activeCodePage>"));

@@ -1,5 +1,5 @@
 // What Windows itself reads from the two program files: the version record that Explorer shows,
-// and the manifest that gives the programs the UTF-8 code page.
+// the icon it shows them by, and the manifest that gives the programs the UTF-8 code page.
 #include <QDir>
 #include <QTest>
 
@@ -35,19 +35,56 @@ QString versionValue(const char *program, const wchar_t *name)
     return QString::fromWCharArray(value, length > 0 ? int(length) - 1 : 0);
 }
 
-QByteArray manifest(const char *program)
+HMODULE loadResources(const char *program)
 {
     const std::wstring file = nativePath(program);
-    const HMODULE module = LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    return LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+}
+
+QByteArray resource(HMODULE module, LPCWSTR name, LPCWSTR type)
+{
+    if (const HRSRC found = FindResourceW(module, name, type)) {
+        if (const HGLOBAL loaded = LoadResource(module, found))
+            return QByteArray(static_cast<const char *>(LockResource(loaded)), qsizetype(SizeofResource(module, found)));
+    }
+    return {};
+}
+
+QByteArray manifest(const char *program)
+{
+    const HMODULE module = loadResources(program);
     if (!module)
         return {};
-    QByteArray text;
-    if (const HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24))) {
-        if (const HGLOBAL loaded = LoadResource(module, resource))
-            text = QByteArray(static_cast<const char *>(LockResource(loaded)), qsizetype(SizeofResource(module, resource)));
-    }
+    const QByteArray text = resource(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
     FreeLibrary(module);
     return text;
+}
+
+// The images of the program's icon as "WIDTH:BITS" (256 for a side of 0), each one that Windows
+// makes an icon of. The icon is a group (resource type 14) of images (type 3).
+QStringList iconImages(const char *program)
+{
+    const HMODULE module = loadResources(program);
+    if (!module)
+        return {QStringLiteral("(cannot load)")};
+    const QByteArray directory = resource(module, L"IDI_ICON1", MAKEINTRESOURCEW(14));
+    QStringList images;
+    // A group's directory: three words, then 14 bytes an image, ending in the image's resource id.
+    const int count = directory.size() >= 6 ? quint8(directory[4]) | quint8(directory[5]) << 8 : 0;
+    for (int i = 0; i < count && 6 + 14 * (i + 1) <= directory.size(); ++i) {
+        const char *entry = directory.constData() + 6 + 14 * i;
+        const int width = quint8(entry[0]) ? quint8(entry[0]) : 256;
+        const int bits = quint8(entry[6]) | quint8(entry[7]) << 8;
+        const int id = quint8(entry[12]) | quint8(entry[13]) << 8;
+        QByteArray image = resource(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(3));
+        const HICON icon = CreateIconFromResourceEx(reinterpret_cast<PBYTE>(image.data()), DWORD(image.size()),
+                                                    TRUE, 0x00030000, width, width, LR_DEFAULTCOLOR);
+        images.append(icon ? QStringLiteral("%1:%2").arg(width).arg(bits) : QStringLiteral("%1: unusable").arg(width));
+        if (icon)
+            DestroyIcon(icon);
+    }
+    FreeLibrary(module);
+    return images;
 }
 
 } // namespace
@@ -59,6 +96,8 @@ class tst_ProgramFiles : public QObject
 private slots:
     void versionRecord_data();
     void versionRecord();
+    void icon_data();
+    void icon();
     void manifest_data();
     void manifest();
 };
@@ -81,6 +120,22 @@ void tst_ProgramFiles::versionRecord()
     QCOMPARE(versionValue(program, L"FileVersion"), QStringLiteral("1.00"));
     QCOMPARE(versionValue(program, L"ProductVersion"), QStringLiteral("1.00"));
     QCOMPARE(versionValue(program, L"OriginalFilename"), fileName);
+    QCOMPARE(versionValue(program, L"CompanyName"), QStringLiteral("The Quillmere developers"));
+    QCOMPARE(versionValue(program, L"LegalCopyright"),
+             QStringLiteral("Copyright (c) 2026 The Quillmere developers. MIT licence."));
+}
+
+void tst_ProgramFiles::icon_data()
+{
+    versionRecord_data();
+}
+
+// Sharp in every view and on a scaled taskbar: each size Windows asks for most is there, the
+// 32-pixel one as the window icon holds it.
+void tst_ProgramFiles::icon()
+{
+    QFETCH(QByteArray, program);
+    QCOMPARE(iconImages(program), (QStringList{"16:32", "32:24", "48:32", "256:32"}));
 }
 
 void tst_ProgramFiles::manifest_data()

@@ -22,6 +22,7 @@ namespace {
 constexpr int JpegQuality = 95;
 constexpr int IconSize = 32;
 constexpr int DesktopIconSizes[] = {32, 64, 128, 256};
+constexpr int ProgramIconSizes[] = {16, 32, 48, 256};
 
 struct Failure {
     QString message;
@@ -67,6 +68,16 @@ void drawAll(const QDir &out)
     writeFile(out.filePath(QStringLiteral("join@2x.jpg")), jpeg(Pictures::joinPicture(2)));
     writeFile(out.filePath(QStringLiteral("quillmere.ico")),
               IconFile::encode(Pictures::tapeDispenser(IconSize), IconFile::Kind::Icon, 24));
+    // The program files' own icon, which Explorer, the Start menu and the taskbar show at many
+    // sizes: at 32 pixels the window icon's very image, at the other sizes the same drawing
+    // with its alpha, and at 256 a PNG, the form Windows takes there.
+    QList<IconFile::Image> programIcon;
+    for (int size : ProgramIconSizes) {
+        programIcon.append({Pictures::tapeDispenser(size),
+                            size == IconSize ? 24 : size == 256 ? 0 : 32});
+    }
+    writeFile(out.filePath(QStringLiteral("quillmere-program.ico")),
+              IconFile::encode(programIcon, IconFile::Kind::Icon));
     for (int size : DesktopIconSizes) {
         writeFile(out.filePath(QStringLiteral("quillmere-%1.png").arg(size)),
                   encoded(Pictures::tapeDispenser(size), "png"));

@@ -1,9 +1,10 @@
 #!/bin/sh
 # make-zip.sh BUILD_DIR QT_KIT: packs the Windows build into BUILD_DIR/Quillmere-1.00-win64.zip,
 # one folder that runs on Windows with nothing else installed: the two programs and the pointer
-# file as the build installs them, the Qt DLLs and plugins they load, and the MinGW run-time
-# DLLs. Every DLL that a program or plugin in the folder imports is either in the folder or one
-# of Windows' own, or the packing fails.
+# file as the build installs them, the Qt DLLs and plugins they load, the MinGW run-time DLLs,
+# the README and the licences. Every DLL that a program or plugin in the folder imports is either
+# in the folder or one of Windows' own, or the packing fails. The folder stays in
+# BUILD_DIR/package/, where make-msi.sh takes it from.
 set -eu
 
 [ $# -eq 2 ] || { echo "usage: make-zip.sh BUILD_DIR QT_KIT" >&2; exit 2; }
@@ -66,8 +67,12 @@ find "$folder" -name '*.exe' -o -name '*.dll' | while IFS= read -r file; do
 done
 
 cp "$here/README-windows.txt" "$folder/README.txt"
-mkdir -p "$folder/LICENSES"
+cp "$here/../../LICENSE" "$folder/LICENSE.txt"
+mkdir -p "$folder/LICENSES/qt-build"
 cp "$kit/LICENSES/LGPL-3.0-only.txt" "$kit/LICENSES/GPL-3.0-only.txt" "$folder/LICENSES/"
+# What the Qt DLLs were built with besides Debian's source, for whoever rebuilds them.
+cp "$here/build-qt-kit.sh" "$here/toolchain-mingw64.cmake" "$here/wintab-shim.h" \
+    "$here/qt6.4.2-windows-plugin-without-gl-d2d.patch" "$folder/LICENSES/qt-build/"
 
 rm -f "$build/$name.zip"
 (cd "$stage" && TZ=UTC zip -q -r -X "$build/$name.zip" "$name")

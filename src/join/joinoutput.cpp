@@ -2,7 +2,9 @@
 
 #include "joinerror.h"
 #include "joinstop.h"
+#include "joinengine.h"
 #include "systemcalls.h"
+#include "temporaryfolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,8 +15,9 @@
 #include "filemetadata.h"
 #endif
 
-// What is the same on every system: the messages, and the commit. Opening the output, flushing
-// it and making room for it are each system's own (joinoutput_linux.cpp, joinoutput_windows.cpp).
+// What is the same on every system: which way the output is written, the messages, and the
+// commit. Each system has its own ways of opening the output, flushing it and making room for it
+// (joinoutput_linux.cpp, joinoutput_windows.cpp).
 
 namespace {
 
@@ -30,6 +33,48 @@ QString tr(const char *text)
 JoinOutput::JoinOutput(const QString &path, const JoinStop &stop) : m_path(path), m_stop(stop) {}
 
 JoinOutput::~JoinOutput() = default;
+
+bool JoinOutput::open()
+{
+    if (m_path == StandardStreamPath)
+        return openStandardOutput();
+    int error = 0;
+    if (!locateOutput(m_path, &m_target, &error))
+        return failWith(error);
+    switch (m_target.type) {
+    case OutputTarget::Type::Missing:
+        return openNew();
+    case OutputTarget::Type::Folder:
+        return fail(tr("It is a folder"));
+    case OutputTarget::Type::Socket:
+        return fail(tr("It is a socket"));
+    case OutputTarget::Type::Stream:
+        return openDirect();
+    case OutputTarget::Type::Regular:
+        break;
+    }
+    return (!m_target.linked && openReplaced()) || openStaged();
+}
+
+bool JoinOutput::openNew()
+{
+    int error = 0;
+    if (!m_temporary.create(m_target.folder, m_target.name, &error))
+        return failWith(error);
+    m_kind = Kind::New;
+    return true;
+}
+
+bool JoinOutput::stageBesideOrElsewhere()
+{
+    int error = 0;
+    if (m_temporary.create(m_target.folder, m_target.name, &error))
+        return true;
+    QStringList failures{tr("beside it (%1)").arg(reasonText(systemErrorText(error)))};
+    if (makeTemporaryFile(QStringLiteral("quillmere-join"), &m_temporary, &failures))
+        return true;
+    return fail(tr("No temporary copy of the join can be made %1").arg(placesTried(failures)));
+}
 
 QIODevice &JoinOutput::device()
 {
@@ -66,6 +111,19 @@ bool JoinOutput::fail(const QString &reason)
 bool JoinOutput::failWith(int error)
 {
     return fail(systemErrorText(error));
+}
+
+// Flushes the join to the disk while a cancel can still stop it.
+bool JoinOutput::flushBeforeReplacing(SystemFile &file)
+{
+    writeBackInPieces(file);
+    if (m_stop.cancelled())
+        return false;
+    if (!file.sync()) {
+        m_error = failureMessage(file.errorString());
+        return false;
+    }
+    return !m_stop.cancelled();
 }
 
 bool JoinOutput::commit()

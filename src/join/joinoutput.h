@@ -74,6 +74,7 @@ private:
     bool lockForCopy(int *error);
     bool stageBesideOrElsewhere();
     bool finishReplacement();
+    void writeBackInPieces(SystemFile &file);
     bool flushBeforeReplacing(SystemFile &file);
     bool commitStaged();
     bool copyInPlace(qint64 size, QString *reason);

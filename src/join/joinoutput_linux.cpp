@@ -1,11 +1,9 @@
 #include "joinoutput.h"
 
 #include "filemetadata.h"
-#include "joinengine.h"
 #include "joinerror.h"
 #include "joinstop.h"
 #include "systemcalls.h"
-#include "temporaryfolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -36,37 +34,6 @@ int openRetrying(int folder, const QByteArray &name, int flags)
 }
 
 } // namespace
-
-bool JoinOutput::open()
-{
-    if (m_path == StandardStreamPath)
-        return openStandardOutput();
-    int error = 0;
-    if (!locateOutput(m_path, &m_target, &error))
-        return failWith(error);
-    switch (m_target.type) {
-    case OutputTarget::Type::Missing:
-        return openNew();
-    case OutputTarget::Type::Folder:
-        return fail(tr("It is a folder"));
-    case OutputTarget::Type::Socket:
-        return fail(tr("It is a socket"));
-    case OutputTarget::Type::Stream:
-        return openDirect();
-    case OutputTarget::Type::Regular:
-        break;
-    }
-    return (!m_target.linked && openReplaced()) || openStaged();
-}
-
-bool JoinOutput::openNew()
-{
-    int error = 0;
-    if (!m_temporary.create(m_target.folder, m_target.name, &error))
-        return failWith(error);
-    m_kind = Kind::New;
-    return true;
-}
 
 // Only where the new file can be made what the old one is; else it is staged.
 bool JoinOutput::openReplaced()
@@ -111,17 +78,6 @@ bool JoinOutput::lockForCopy(int *error)
             return false;
         }
     }
-}
-
-bool JoinOutput::stageBesideOrElsewhere()
-{
-    int error = 0;
-    if (m_temporary.create(m_target.folder, m_target.name, &error))
-        return true;
-    QStringList failures{tr("beside it (%1)").arg(reasonText(systemErrorText(error)))};
-    if (makeTemporaryFile(QStringLiteral("quillmere-join"), &m_temporary, &failures))
-        return true;
-    return fail(tr("No temporary copy of the join can be made %1").arg(placesTried(failures)));
 }
 
 bool JoinOutput::openDirect()
@@ -185,23 +141,16 @@ bool JoinOutput::finishReplacement()
     return restoreMode(m_target, m_temporary.file().handle(), &error) || failWith(error);
 }
 
-// Writes the join to the disk, in pieces with a look at the stop between them, so that a cancel
+// Writes the join to the disk in pieces, with a look at the stop between them, so that a cancel
 // waits for one piece, not for the whole file.
-bool JoinOutput::flushBeforeReplacing(SystemFile &file)
+void JoinOutput::writeBackInPieces(SystemFile &file)
 {
     const qint64 size = file.fileSize();
     for (qint64 offset = 0; offset < size && !m_stop.cancelled(); offset += FlushPiece) {
         const unsigned flags = SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
         if (sys().sync_file_range(file.handle(), offset, FlushPiece, flags) != 0 && errno != EINTR)
-            break; // fsync() does it all
+            return; // the sync does it all
     }
-    if (m_stop.cancelled())
-        return false;
-    if (!file.sync()) {
-        m_error = failureMessage(file.errorString());
-        return false;
-    }
-    return !m_stop.cancelled();
 }
 
 // Makes sure that the disk has room for the whole join before anything in the output is

@@ -1,12 +1,9 @@
 #include "joinoutput.h"
 
-#include "joinengine.h"
 #include "joinerror.h"
 #include "joinstop.h"
 #include "systemcalls.h"
-#include "temporaryfolder.h"
 
-#include <QCoreApplication>
 #include <QDir>
 
 #include <string>
@@ -17,48 +14,12 @@
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("JoinEngine", text);
-}
-
 std::wstring nativeName(const QString &path)
 {
     return QDir::toNativeSeparators(path).toStdWString();
 }
 
 } // namespace
-
-bool JoinOutput::open()
-{
-    if (m_path == StandardStreamPath)
-        return openStandardOutput();
-    int error = 0;
-    if (!locateOutput(m_path, &m_target, &error))
-        return failWith(error);
-    switch (m_target.type) {
-    case OutputTarget::Type::Missing:
-        return openNew();
-    case OutputTarget::Type::Folder:
-        return fail(tr("It is a folder"));
-    case OutputTarget::Type::Socket:
-        return fail(tr("It is a socket"));
-    case OutputTarget::Type::Stream:
-        return openDirect();
-    case OutputTarget::Type::Regular:
-        break;
-    }
-    return (!m_target.linked && openReplaced()) || openStaged();
-}
-
-bool JoinOutput::openNew()
-{
-    int error = 0;
-    if (!m_temporary.create(m_target.folder, m_target.name, &error))
-        return failWith(error);
-    m_kind = Kind::New;
-    return true;
-}
 
 bool JoinOutput::openReplaced()
 {
@@ -89,17 +50,6 @@ bool JoinOutput::openStaged()
 bool JoinOutput::lockForCopy(int *)
 {
     return true;
-}
-
-bool JoinOutput::stageBesideOrElsewhere()
-{
-    int error = 0;
-    if (m_temporary.create(m_target.folder, m_target.name, &error))
-        return true;
-    QStringList failures{tr("beside it (%1)").arg(reasonText(systemErrorText(error)))};
-    if (makeTemporaryFile(QStringLiteral("quillmere-join"), &m_temporary, &failures))
-        return true;
-    return fail(tr("No temporary copy of the join can be made %1").arg(placesTried(failures)));
 }
 
 bool JoinOutput::openDirect()
@@ -146,16 +96,7 @@ bool JoinOutput::finishReplacement()
     return true;
 }
 
-bool JoinOutput::flushBeforeReplacing(SystemFile &file)
-{
-    if (m_stop.cancelled())
-        return false;
-    if (!file.sync()) {
-        m_error = failureMessage(file.errorString());
-        return false;
-    }
-    return !m_stop.cancelled();
-}
+void JoinOutput::writeBackInPieces(SystemFile &) {}
 
 // The disk must have room for what the join adds to the file before anything in it is
 // overwritten.

@@ -185,6 +185,9 @@ void tst_ItemReader::items_data()
     QTest::addRow("quoted line ends") << QByteArray("\"a\r\nb\rc\",d") << QList<QByteArray>{"a\r\nb\rc", "d"};
     QTest::addRow("doubled quotes") << QByteArray("\"a\"\"b\"\"\"\n") << QList<QByteArray>{"a\"b\""};
     QTest::addRow("only a doubled quote") << QByteArray("\"\"\"\"") << QList<QByteArray>{"\""};
+    // A doubled quote stands for one and the item goes on, past a comma too, as spreadsheets
+    // write escaped quotes: not an item that ends at the next quote.
+    QTest::addRow("doubled quote, then a comma, in one item") << QByteArray("\"a\"\",b\",c") << QList<QByteArray>{"a\",b", "c"};
     QTest::addRow("empty quoted") << QByteArray("\"\",x") << QList<QByteArray>{"", "x"};
     QTest::addRow("blanks before quoted") << QByteArray(" \t\"a\"\n") << QList<QByteArray>{"a"};
     QTest::addRow("quoted at the end") << QByteArray("\"a\"") << QList<QByteArray>{"a"};

@@ -1,10 +1,9 @@
 #include "filelistediting.h"
 
+#include "errorreport.h"
 #include "filelist.h"
 #include "form.h"
 #include "listbox.h"
-#include "messagebox.h"
-#include "runtimeerror.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -138,14 +137,12 @@ bool FileListEditing::eventFilter(QObject *watched, QEvent *event)
         }
         drop->setDropAction(action);
         drop->accept();
-        const QStringList files = filesToAdd(droppedFiles(drop->mimeData()));
         // Nothing may escape into the event loop: the user is told instead.
-        try {
+        runReportingErrors(m_window, tr("The files could not be added."), [&] {
+            const QStringList files = filesToAdd(droppedFiles(drop->mimeData()));
             if (!files.isEmpty())
                 FileList::append(*m_window, *m_list, files);
-        } catch (const RuntimeError &error) {
-            MsgBox(m_window, tr("The files could not be added.") + QStringLiteral("\n\n") + error.description());
-        }
+        });
         return true;
     }
     case QEvent::KeyPress:
@@ -203,9 +200,11 @@ bool FileListEditing::handleKey(QKeyEvent *event)
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
         if (index < 0)
             return true;
-        FileList::RemoveSelected(*m_list);
-        // The next entry moves up into the place, ready for another Delete.
-        m_list->setListIndex(qMin(index, m_list->count() - 1));
+        runReportingErrors(m_window, tr("The entry could not be removed."), [&] {
+            FileList::RemoveSelected(*m_list);
+            // The next entry moves up into the place, ready for another Delete.
+            m_list->setListIndex(qMin(index, m_list->count() - 1));
+        });
         return true;
     }
     return false;

@@ -74,7 +74,7 @@ echo "$tree"
 for expected in \
     "push button|Add files|" \
     "push button|Join files|" \
-    "list|Files to join|Double click list item to remove it." \
+    "list|Files to join|Double click list item to remove it. Delete removes the selected entry; Ctrl+Up and Ctrl+Down move it." \
     "label|Start of the Quillmere window|Tab moves to the list of files, then to the Add and Join buttons."
 do
     echo "$tree" | grep -qxF "$expected" || fail "a screen reader is not told: $expected"

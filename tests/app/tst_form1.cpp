@@ -3,6 +3,7 @@
 #include "listentries.h"
 #include "recordingwindowsystem.h"
 #include "runtimeerror.h"
+#include "startup.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -201,8 +202,10 @@ void tst_Form1::screenReaderNames_data()
     QTest::addColumn<QString>("description");
     QTest::addRow("Add") << "Check1" << int(QAccessible::Button) << "Add files" << "";
     QTest::addRow("Join") << "Check2" << int(QAccessible::Button) << "Join files" << "";
+    // The tool tip, and the keys it leaves out.
     QTest::addRow("list") << "List1" << int(QAccessible::List) << "Files to join"
-                          << "Double click list item to remove it.";
+                          << "Double click list item to remove it. Delete removes the selected entry; "
+                             "Ctrl+Up and Ctrl+Down move it.";
     // Where the focus rests at start: where the user is, not "Command1".
     QTest::addRow("hidden button") << "Command1" << int(QAccessible::StaticText) << "Start of the Quillmere window"
                                    << "Tab moves to the list of files, then to the Add and Join buttons.";
@@ -229,29 +232,38 @@ void tst_Form1::cursorFile_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<bool>("present");
-    QTest::addColumn<bool>("loads");
+    QTest::addColumn<QString>("reason");
 
-    QTest::addRow("absent") << QByteArray() << false << false;
-    QTest::addRow("present") << committedCursor() << true << true;
-    QTest::addRow("damaged") << committedCursor().left(100) << true << false;
-    QTest::addRow("no picture") << QByteArray("not a cursor") << true << false;
+    QTest::addRow("absent") << QByteArray() << false << "";
+    QTest::addRow("present") << committedCursor() << true << "";
+    QTest::addRow("damaged") << committedCursor().left(100) << true
+                             << "The cursor file is damaged: an image lies outside the file";
+    QTest::addRow("no picture") << QByteArray("not a cursor") << true << "The file is not a picture";
 }
 
+// A pointer file that does not load keeps the program from starting: the
+// user is told which file and why, and the window is never shown.
 void tst_Form1::cursorFile()
 {
     QFETCH(QByteArray, content);
     QFETCH(bool, present);
-    QFETCH(bool, loads);
+    QFETCH(QString, reason);
 
     Fixture f;
     if (present)
         f.programFolder.write("HAND-M.CUR", content);
-    if (present && !loads)
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^quillmere: Cannot load picture .*HAND-M\\.CUR.*; using the standard pointers$"));
-    f.form.load();
-
-    QCOMPARE(f.form.MouseIcon().isNull(), !loads);
-    if (loads) {
+    const bool started = startUp(f.form, {});
+    QCOMPARE(started, reason.isEmpty());
+    QCOMPARE(f.form.isVisible(), started);
+    if (!started) {
+        const QString file = QDir::toNativeSeparators(f.programFolder.path("HAND-M.CUR"));
+        QCOMPARE(f.messages.prompts,
+                 QStringList{"Quillmere cannot start.\n\nCannot load picture " + file + ":\n" + reason + "."});
+        return;
+    }
+    QVERIFY(f.messages.prompts.isEmpty());
+    QCOMPARE(f.form.MouseIcon().isNull(), !present);
+    if (present) {
         QCOMPARE(f.form.MouseIcon().hotSpot(), QPoint(10, 0));
         QCOMPARE(f.form.MouseIcon().pixmap().size(), QSize(32, 32));
     }

@@ -99,12 +99,12 @@ void ListBox::setHorizontalExtent(int pixels)
     doItemsLayout();
 }
 
-// A double click on the free space below the entries names no entry, so it
-// removes nothing, however the selection stands.
+// Below the last entry the press left the selection as it was. The scroll
+// bars are widgets of their own, whose double clicks never come here.
 void ListBox::mouseDoubleClickEvent(QMouseEvent *event)
 {
     QListWidget::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
+    if (event->button() == Qt::LeftButton)
         emit DblClick();
 }
 

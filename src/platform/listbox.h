@@ -33,7 +33,8 @@ public:
     void setHorizontalExtent(int pixels);
 
 signals:
-    /// A double click on an entry, which it has selected first.
+    /// A double click among the entries or below them: one on an entry has
+    /// selected it first, one below leaves the selection as it was.
     void DblClick();
 
 protected:

@@ -53,6 +53,8 @@ private slots:
     void oneClickRunsTheWorkOnce();
     void buttonIsDrawnReleasedWhileItsWorkRuns_data();
     void buttonIsDrawnReleasedWhileItsWorkRuns();
+    void doubleClickRemovesTheSelectedEntry_data();
+    void doubleClickRemovesTheSelectedEntry();
     void removingAnEntryKeepsTheExtent_data();
     void removingAnEntryKeepsTheExtent();
     void errorInAHandlerIsReported_data();
@@ -388,6 +390,48 @@ void tst_Form1::buttonIsDrawnReleasedWhileItsWorkRuns()
     QCOMPARE(valueWhileOpen, QList<int>{0});
     QCOMPARE(box->Value(), 0);
     QCOMPARE(drawnWhileOpen, box->grab().toImage());
+}
+
+void tst_Form1::doubleClickRemovesTheSelectedEntry_data()
+{
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QStringList>("left");
+    QTest::addRow("on an entry") << 3 << 0 << "entry 2" << QStringList{"0", "1"};
+    QTest::addRow("below the last entry") << 3 << 1 << "below" << QStringList{"0", "2"};
+    QTest::addRow("below, none selected") << 3 << -1 << "below" << QStringList{"0", "1", "2"};
+    QTest::addRow("empty list") << 0 << -1 << "below" << QStringList{};
+    QTest::addRow("on the scroll bar") << 20 << 0 << "scroll bar" << QStringList{};
+}
+
+void tst_Form1::doubleClickRemovesTheSelectedEntry()
+{
+    QFETCH(int, entries);
+    QFETCH(int, selected);
+    QFETCH(QString, where);
+    QFETCH(QStringList, left);
+    Fixture f;
+    QStringList all;
+    for (int i = 0; i < entries; ++i)
+        f.list()->AddItem(all.emplaceBack(QString::number(i)));
+    f.list()->setListIndex(selected);
+    f.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+
+    QWidget *target = f.list()->viewport();
+    QPoint at(10, target->height() - 5);
+    if (where == "entry 2") {
+        at = f.list()->visualItemRect(f.list()->item(2)).center();
+    } else if (where == "scroll bar") {
+        target = f.list()->verticalScrollBar();
+        QTRY_VERIFY(target->isVisible());
+        at = target->rect().center();
+        left = all;
+    }
+    QTest::mouseDClick(target, Qt::LeftButton, {}, at);
+    QCOMPARE(entriesOf(*f.list()), left);
+    QVERIFY(f.messages.prompts.isEmpty());
 }
 
 void tst_Form1::removingAnEntryKeepsTheExtent_data()

@@ -4,11 +4,13 @@
 #include "testfolder.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QSortFilterProxyModel>
 #include <QTest>
+#include <QTimer>
 
 class tst_CommonDialog : public QObject
 {
@@ -27,6 +29,7 @@ private slots:
     void maxFileSizeLimitsTheSelection_data();
     void maxFileSizeLimitsTheSelection();
     void allFilesFilterShowsNamesWithoutADot();
+    void dialogKeepsNothingBetweenRuns();
 };
 
 static QString native(const QString &path)
@@ -211,6 +214,7 @@ void tst_CommonDialog::allFilesFilterShowsNamesWithoutADot()
 
     CommonDialog common;
     common.setFilter("All Files (*.*)|*.*|");
+    FileDialogs::keepNothingBetweenRuns();
     QFileDialog dialog(nullptr, "test", dir.path());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
@@ -231,6 +235,48 @@ void tst_CommonDialog::allFilesFilterShowsNamesWithoutADot()
         names.sort();
         return names;
     }()) == QStringList({"README", "data.csv"}));
+}
+
+// The state that another Qt program left in the user's settings is not read,
+// and the dialog writes none: the folder of the user's settings stays as it
+// was.
+void tst_CommonDialog::dialogKeepsNothingBetweenRuns()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Qt's dialog stands in for the system's on other systems only");
+#else
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    QVERIFY2(config.startsWith(QUILLMERE_BINARY_DIR), "the test has a settings folder of its own");
+    QVERIFY(QDir(config).removeRecursively() && QDir().mkpath(config));
+    const QByteArray others = "[FileDialog]\nhistory=file:///seen-before\nshortcuts=file:///seen-before\n"
+                              "viewMode=List\n";
+    writeFile(config + "/QtProject.conf", others);
+    TestFolder dir;
+    const QString chosen = dir.write("a.csv");
+
+    FileDialogRequest request;
+    request.title = "Add";
+    request.folder = dir.path();
+    QStringList history;
+    QList<QUrl> sideBar;
+    QFileDialog::ViewMode view = QFileDialog::List;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        history = dialog->history();
+        sideBar = dialog->sidebarUrls();
+        view = dialog->viewMode();
+        dialog->selectFile(chosen);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    QCOMPARE(FileDialogs::native().run(request), QStringList{chosen});
+    QVERIFY2(!history.contains("/seen-before"), qPrintable(history.join(u' ')));
+    QVERIFY(!sideBar.contains(QUrl("file:///seen-before")));
+    QCOMPARE(view, QFileDialog::Detail); // Qt's own choice
+    QCOMPARE(readFile(config + "/QtProject.conf"), others);
+    QCOMPARE(QDir(config).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{"QtProject.conf"});
+#endif
 }
 
 QTEST_MAIN(tst_CommonDialog)

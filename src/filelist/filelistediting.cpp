@@ -112,16 +112,28 @@ bool FileListEditing::eventFilter(QObject *watched, QEvent *event)
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto *drag = static_cast<QDragMoveEvent *>(event);
-        // The list draws the drop marker for its own entries.
-        const Qt::DropAction action = fileDropAction(*drag);
-        if (isEntryDrag(*drag) || action == Qt::IgnoreAction)
+        // The view takes an entry's drag itself, scrolling near the edges.
+        if (isEntryDrag(*drag)) {
+            m_list->setDropLine(m_list->dropRow(drag->position().toPoint()));
             return false;
+        }
+        const Qt::DropAction action = fileDropAction(*drag);
+        if (action == Qt::IgnoreAction) {
+            m_list->setDropLine(-1);
+            return false;
+        }
+        // Files go after the last entry.
+        m_list->setDropLine(m_list->count());
         drag->setDropAction(action);
         drag->accept();
         return true;
     }
+    case QEvent::DragLeave:
+        m_list->setDropLine(-1);
+        return false;
     case QEvent::Drop: {
         auto *drop = static_cast<QDropEvent *>(event);
+        m_list->setDropLine(-1);
         if (isEntryDrag(*drop)) {
             dropSelectedEntry(drop->position().toPoint());
             // The entry stands in its new place already. Told of a move, the
@@ -173,15 +185,10 @@ Qt::DropAction FileListEditing::fileDropAction(const QDropEvent &event)
     return Qt::IgnoreAction;
 }
 
-// The entry goes before the one it is dropped on, or after it when dropped on
-// its lower half; below the last entry it goes to the end.
 void FileListEditing::dropSelectedEntry(QPoint position)
 {
     const int from = m_list->ListIndex();
-    const QModelIndex index = m_list->indexAt(position);
-    int before = m_list->count();
-    if (index.isValid())
-        before = position.y() > m_list->visualRect(index).center().y() ? index.row() + 1 : index.row();
+    const int before = m_list->dropRow(position);
     moveEntry(from, before > from ? before - 1 : before);
 }
 

@@ -8,10 +8,12 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 namespace {
 
@@ -60,6 +62,8 @@ private slots:
     void errorInAHandlerIsReported_data();
     void errorInAHandlerIsReported();
     void closingEndsTheProgram();
+    void lastAddedEntryIsScrolledIntoView_data();
+    void lastAddedEntryIsScrolledIntoView();
     void filesFromTheCommandLine_data();
     void filesFromTheCommandLine();
 };
@@ -513,6 +517,54 @@ void tst_Form1::closingEndsTheProgram()
     QCOMPARE(QCoreApplication::exec(), 0);
     QVERIFY(f.messages.prompts.isEmpty());
     QVERIFY(f.dialogs.requests.isEmpty());
+}
+
+void tst_Form1::lastAddedEntryIsScrolledIntoView_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addRow("Add") << "Add";
+    QTest::addRow("drop") << "drop";
+    QTest::addRow("start with files") << "start";
+}
+
+// However many entries stand before them, the user sees where new ones went;
+// the selection stays where it was.
+void tst_Form1::lastAddedEntryIsScrolledIntoView()
+{
+    QFETCH(QString, how);
+    TestFolder dir;
+    QStringList files;
+    for (int i = 0; i < 30; ++i)
+        files << dir.write(QStringLiteral("%1.csv").arg(i));
+    Fixture f;
+    if (how == "start") {
+        QVERIFY(startUp(f.form, files));
+    } else {
+        for (const QString &file : files.mid(0, 25))
+            f.list()->AddItem(file);
+        f.list()->setListIndex(3);
+        f.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+        if (how == "Add") {
+            f.dialogs.answers << files.mid(25);
+            QTest::mouseClick(f.add(), Qt::LeftButton);
+        } else {
+            QMimeData data;
+            QList<QUrl> urls;
+            for (const QString &file : files.mid(25))
+                urls << QUrl::fromLocalFile(file);
+            data.setUrls(urls);
+            QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(f.list()->viewport(), &enter);
+            QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(f.list()->viewport(), &drop);
+        }
+        QCOMPARE(f.list()->ListIndex(), 3);
+    }
+    QCOMPARE(f.list()->ListCount(), 30);
+    const QRect last = f.list()->visualItemRect(f.list()->item(29));
+    QVERIFY(f.list()->viewport()->rect().contains(QRect(0, last.top(), 1, last.height())));
+    QCOMPARE(f.list()->horizontalScrollBar()->value(), 0);
 }
 
 void tst_Form1::filesFromTheCommandLine_data()

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QEventLoop>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -98,27 +99,35 @@ std::unique_ptr<QProgressDialog> showProgress(Form &window, const std::shared_pt
     auto progress = std::make_unique<QProgressDialog>(tr("Joining files..."), tr("Cancel"), 0, ProgressSteps, &window);
     QProgressDialog *dialog = progress.get();
     dialog->setWindowTitle(window.windowTitle());
+    // A screen reader names the bar by what the dialog says, which Qt leaves unnamed.
+    auto *bar = dialog->findChild<QProgressBar *>();
+    const auto tell = [dialog, bar](const QString &text) {
+        dialog->setLabelText(text);
+        if (bar)
+            bar->setAccessibleName(text);
+    };
+    tell(dialog->labelText());
     dialog->setMinimumDuration(0);
     dialog->setAutoClose(false);
     dialog->setAutoReset(false);
     // Its own Cancel would hide it at once; Qt makes that connection by name.
     QObject::disconnect(dialog, SIGNAL(canceled()), dialog, SLOT(cancel()));
-    QObject::connect(dialog, &QProgressDialog::canceled, dialog, [dialog, state] {
+    QObject::connect(dialog, &QProgressDialog::canceled, dialog, [dialog, state, tell] {
         state->cancel = true;
-        dialog->setLabelText(tr("Cancelling..."));
+        tell(tr("Cancelling..."));
         if (auto *button = dialog->findChild<QPushButton *>())
             button->setEnabled(false);
     });
 
     auto *poll = new QTimer(dialog);
-    QObject::connect(poll, &QTimer::timeout, dialog, [dialog, state] {
+    QObject::connect(poll, &QTimer::timeout, dialog, [dialog, state, tell] {
         const qint64 total = state->total;
         const qint64 done = state->done;
         if (total > 0)
             dialog->setValue(int(qMin(done, total) * ProgressSteps / total));
         // Everything is read; the output is still being written to the disk.
         if (total > 0 && done >= total && !state->cancel && dialog->labelText() != tr("Saving..."))
-            dialog->setLabelText(tr("Saving..."));
+            tell(tr("Saving..."));
     });
     poll->start(ProgressPollMs);
     dialog->show();

@@ -124,6 +124,8 @@ void tst_Form1::windowProperties()
     QCOMPARE(f.add()->iconSize(), QSize(102, 66));
     QCOMPARE(f.join()->iconSize(), QSize(109, 60));
     QCOMPARE(f.hidden()->text(), QString("Command1"));
+    // Announced as a window, not as a filler.
+    QCOMPARE(QAccessible::queryAccessibleInterface(&f.form)->role(), QAccessible::Window);
 }
 
 void tst_Form1::picturesForEveryDensity_data()

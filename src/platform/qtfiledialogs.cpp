@@ -29,9 +29,13 @@ public:
         if (!request.fileName.isEmpty())
             dialog.selectFile(request.fileName);
 
+        // What the dialog accepted. Afterwards, selectedFiles() may also hold
+        // a folder that the completer selected while a path was typed.
+        QStringList accepted;
+        QObject::connect(&dialog, &QFileDialog::filesSelected, [&accepted](const QStringList &files) { accepted = files; });
         if (dialog.exec() != QDialog::Accepted)
             return {};
-        return dialog.selectedFiles();
+        return accepted;
     }
 };
 

@@ -28,6 +28,8 @@ private slots:
     void showSaveConfirmsOverwriteOnlyWithTheFlag();
     void maxFileSizeLimitsTheSelection_data();
     void maxFileSizeLimitsTheSelection();
+    void showSaveTakesOneNameOnly_data();
+    void showSaveTakesOneNameOnly();
     void allFilesFilterShowsNamesWithoutADot();
     void dialogKeepsNothingBetweenRuns();
 };
@@ -205,6 +207,42 @@ void tst_CommonDialog::maxFileSizeLimitsTheSelection()
 }
 
 // Qt's own dialog, not the platform's: "*.*" must not hide a name without a dot.
+void tst_CommonDialog::showSaveTakesOneNameOnly_data()
+{
+    QTest::addColumn<QStringList>("answer");
+    QTest::addColumn<QString>("message");
+    const QString folder = rooted("data/U");
+    QTest::addRow("one name") << QStringList{folder + "/out.txt"} << "";
+    // What the completer once left selected beside the name typed.
+    QTest::addRow("a name and a folder") << QStringList{folder + "/out.txt", folder}
+        << "The save dialog returned 2 names instead of one: \"" + native(folder + "/out.txt") + "\", \""
+               + native(folder) + "\".";
+    QTest::addRow("a NUL in the name") << QStringList{folder + QChar(0) + "out.txt"}
+        << "The save dialog returned a name with a NUL character in it: \"" + native(folder) + "\\0out.txt\".";
+}
+
+// Anything but one name is refused, told by what the dialog returned, and
+// the last name stays.
+void tst_CommonDialog::showSaveTakesOneNameOnly()
+{
+    QFETCH(QStringList, answer);
+    QFETCH(QString, message);
+    FakeFileDialogs dialogs;
+    FileDialogs::Override use(dialogs);
+    dialogs.answers << answer;
+    CommonDialog dialog;
+    dialog.setFlags(0x280201);
+    dialog.setFileName("before");
+    QString thrown;
+    try {
+        dialog.ShowSave();
+    } catch (const RuntimeError &error) {
+        thrown = error.description();
+    }
+    QCOMPARE(thrown, message);
+    QCOMPARE(dialog.FileName(), message.isEmpty() ? native(answer.constFirst()) : QString("before"));
+}
+
 void tst_CommonDialog::allFilesFilterShowsNamesWithoutADot()
 {
     TestFolder dir;

@@ -61,6 +61,7 @@ cp "$program" "$work/program/"
 printf 'no cursor' >"$work/program/HAND-M.CUR"
 "$work/program/$(basename "$program")" &
 pid=$!
+main_window="" # the window ids of the programs before may come again
 wait_for_window Quillmere
 line=$(window_line Quillmere)
 echo "message: $line"

@@ -23,6 +23,8 @@ packages="
     xauth
     x11-utils
     xdotool
+    xclip
+    imagemagick
     dbus-daemon
     libglib2.0-bin
     at-spi2-core

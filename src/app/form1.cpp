@@ -2,14 +2,13 @@
 
 #include "app.h"
 #include "centerformmodule.h"
+#include "errorreport.h"
 #include "filelist.h"
 #include "filelistediting.h"
 #include "joinbutton.h"
 #include "mainmodule.h"
-#include "messagebox.h"
 #include "picture.h"
 #include "pushbuttonrule.h"
-#include "runtimeerror.h"
 
 #include <QAccessibleWidget>
 #include <QCloseEvent>
@@ -17,8 +16,6 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QMouseEvent>
-
-#include <new>
 
 namespace {
 
@@ -89,14 +86,19 @@ Form1::Form1(QWidget *parent) : Form(parent), CommonDialog1(this)
     connect(Check2, &GraphicalCheckBox::Click, this, &Form1::joinFiles);
     connect(List1, &ListBox::DblClick, this, &Form1::removeSelectedFile);
     FileList::enableDirectEditing(*this, *List1);
+    m_joinButton = std::make_unique<JoinButton>(*this, CommonDialog1, *List1);
 
-    // Qt's item views do not offer their tool tip to a screen reader.
-    List1->setAccessibleDescription(List1->toolTip());
+    // Qt's item views do not offer their tool tip to a screen reader, who
+    // also hears of the keys that the tool tip leaves out.
+    List1->setAccessibleDescription(List1->toolTip() + u' '
+                                    + tr("Delete removes the selected entry; Ctrl+Up and Ctrl+Down move it."));
 
     // The hidden button outside the client area holds the focus at first, so
     // that no visible control shows a focus mark.
     Command1->setFocus();
 }
+
+Form1::~Form1() = default;
 
 void Form1::load()
 {
@@ -104,15 +106,8 @@ void Form1::load()
     setCaption(QStringLiteral("Quillmere"));
 
     const QString cursorFile = App::Path() + QDir::separator() + QStringLiteral("HAND-M.CUR");
-    if (Main::FileExists(cursorFile) == Main::True) {
-        // A damaged pointer is no reason to refuse to start.
-        try {
-            setMouseIcon(LoadPicture(cursorFile));
-        } catch (const RuntimeError &error) {
-            qWarning("quillmere: %s; using the standard pointers",
-                     qUtf8Printable(error.description().replace(u'\n', u' ')));
-        }
-    }
+    if (Main::FileExists(cursorFile) == Main::True)
+        setMouseIcon(LoadPicture(cursorFile));
 }
 
 void Form1::openFiles(const QStringList &paths)
@@ -122,7 +117,7 @@ void Form1::openFiles(const QStringList &paths)
         if (!path.isEmpty())
             absolutePaths.append(QFileInfo(path).absoluteFilePath());
     }
-    reportFailure(tr("The files could not be added."), [&] {
+    runReportingErrors(this, tr("The files could not be added."), [&] {
         const QStringList files = FileListEditing::filesToAdd(absolutePaths);
         if (!files.isEmpty())
             FileList::append(*this, *List1, files);
@@ -133,8 +128,7 @@ void Form1::closeEvent(QCloseEvent *event)
 {
     // A join under way stops first, leaving its output as it was; the window
     // closes, and the program ends, as soon as it has.
-    if (JoinButton::stop()) {
-        m_closeAfterJoin = true;
+    if (m_joinButton->stop()) {
         event->ignore();
         return;
     }
@@ -162,34 +156,21 @@ void Form1::addFiles()
 {
     if (!takePress(*Check1))
         return;
-    reportFailure(tr("The files could not be added."), [this] { FileList::Add(*this, CommonDialog1, *List1); });
+    runReportingErrors(this, tr("The files could not be added."), [this] { FileList::Add(*this, CommonDialog1, *List1); });
 }
 
 void Form1::joinFiles()
 {
     if (!takePress(*Check2))
         return;
-    reportFailure(tr("The files could not be joined."), [this] { JoinButton::join(*this, CommonDialog1, *List1); });
-    if (m_closeAfterJoin)
+    bool stopped = false;
+    runReportingErrors(this, tr("The files could not be joined."), [&] { stopped = !m_joinButton->join(); });
+    // Stopped because the window was closed: now it closes.
+    if (stopped)
         close();
 }
 
 void Form1::removeSelectedFile()
 {
-    reportFailure(tr("The entry could not be removed."), [this] { FileList::RemoveSelected(*List1); });
-}
-
-// Whatever goes wrong in a handler is told to the user; the window and its
-// list stay as they are and the program goes on.
-void Form1::reportFailure(const QString &what, const std::function<void()> &work)
-{
-    try {
-        work();
-    } catch (const RuntimeError &error) {
-        MsgBox(this, what + QStringLiteral("\n\n") + error.description());
-    } catch (const std::bad_alloc &) {
-        MsgBox(this, what + QStringLiteral("\n\n") + tr("There is not enough memory."));
-    } catch (const std::exception &error) {
-        MsgBox(this, what + QStringLiteral("\n\n") + QString::fromLocal8Bit(error.what()));
-    }
+    runReportingErrors(this, tr("The entry could not be removed."), [this] { FileList::RemoveSelected(*List1); });
 }

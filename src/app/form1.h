@@ -6,7 +6,9 @@
 
 #include <QStringList>
 
-#include <functional>
+#include <memory>
+
+class JoinButton;
 
 /// The main window: the list of files to join, the Add and Join buttons.
 class Form1 : public Form, private Ui::Form1
@@ -15,8 +17,10 @@ class Form1 : public Form, private Ui::Form1
 
 public:
     explicit Form1(QWidget *parent = nullptr);
+    ~Form1() override;
 
-    /// The window's Load event, raised once before it is first shown.
+    /// The window's Load event, raised once before it is first shown. Throws
+    /// RuntimeError when the pointer file beside the program is damaged.
     void load();
 
     /// Lists the files named on the command line, in the order given, as a
@@ -35,8 +39,6 @@ private slots:
     void removeSelectedFile();
 
 private:
-    void reportFailure(const QString &what, const std::function<void()> &work);
-
     CommonDialog CommonDialog1;
-    bool m_closeAfterJoin = false;
+    std::unique_ptr<JoinButton> m_joinButton;
 };

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QEventLoop>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -32,18 +33,13 @@ QString tr(const char *text)
     return QCoreApplication::translate("JoinButton", text);
 }
 
-// What the joining thread and the window share.
-struct JoinState
+// What the joining thread and the progress dialog share.
+struct Progress
 {
     std::atomic<qint64> done{0};
     std::atomic<qint64> total{0};
     std::atomic<bool> cancel{false};
-    JoinResult result;
-    bool quiet = false; ///< the window's thread only
 };
-
-// The join under way; the window's thread alone looks at it.
-JoinState *g_running = nullptr;
 
 bool isUserInput(QEvent::Type type)
 {
@@ -98,54 +94,79 @@ private:
 };
 
 // After Cancel the dialog stays, saying so, until the join has ended.
-std::unique_ptr<QProgressDialog> showProgress(Form &window, const std::shared_ptr<JoinState> &state)
+std::unique_ptr<QProgressDialog> showProgress(Form &window, const std::shared_ptr<Progress> &state)
 {
     auto progress = std::make_unique<QProgressDialog>(tr("Joining files..."), tr("Cancel"), 0, ProgressSteps, &window);
     QProgressDialog *dialog = progress.get();
     dialog->setWindowTitle(window.windowTitle());
+    // A screen reader names the bar by what the dialog says, which Qt leaves unnamed.
+    auto *bar = dialog->findChild<QProgressBar *>();
+    const auto tell = [dialog, bar](const QString &text) {
+        dialog->setLabelText(text);
+        if (bar)
+            bar->setAccessibleName(text);
+    };
+    tell(dialog->labelText());
     dialog->setMinimumDuration(0);
     dialog->setAutoClose(false);
     dialog->setAutoReset(false);
     // Its own Cancel would hide it at once; Qt makes that connection by name.
     QObject::disconnect(dialog, SIGNAL(canceled()), dialog, SLOT(cancel()));
-    QObject::connect(dialog, &QProgressDialog::canceled, dialog, [dialog, state] {
+    QObject::connect(dialog, &QProgressDialog::canceled, dialog, [dialog, state, tell] {
         state->cancel = true;
-        dialog->setLabelText(tr("Cancelling..."));
+        tell(tr("Cancelling..."));
         if (auto *button = dialog->findChild<QPushButton *>())
             button->setEnabled(false);
     });
 
     auto *poll = new QTimer(dialog);
-    QObject::connect(poll, &QTimer::timeout, dialog, [dialog, state] {
+    QObject::connect(poll, &QTimer::timeout, dialog, [dialog, state, tell] {
         const qint64 total = state->total;
         const qint64 done = state->done;
         if (total > 0)
             dialog->setValue(int(qMin(done, total) * ProgressSteps / total));
         // Everything is read; the output is still being written to the disk.
         if (total > 0 && done >= total && !state->cancel && dialog->labelText() != tr("Saving..."))
-            dialog->setLabelText(tr("Saving..."));
+            tell(tr("Saving..."));
     });
     poll->start(ProgressPollMs);
     dialog->show();
     return progress;
 }
 
+} // namespace
+
+struct JoinButton::JoinState
+{
+    Progress progress;
+    JoinResult result;
+    bool quiet = false; ///< stopped by stop(): nothing to tell
+};
+
+JoinButton::JoinButton(Form &window, CommonDialog &dialog, ListBox &list)
+    : m_window(window), m_dialog(dialog), m_list(list)
+{
+}
+
+JoinButton::~JoinButton() = default;
+
 // Runs the join on a thread of its own and waits for it, repainting but taking
 // no input, so the window never looks hung.
-std::shared_ptr<JoinState> runJoin(Form &window, const QStringList &inputs, const QString &output)
+std::shared_ptr<JoinButton::JoinState> JoinButton::runJoin(const QStringList &inputs, const QString &output)
 {
     auto state = std::make_shared<JoinState>();
-    g_running = state.get();
-    const auto notRunning = qScopeGuard([] { g_running = nullptr; });
-    const InputBlocker blocker(window);
+    m_running = state;
+    const auto notRunning = qScopeGuard([this] { m_running.reset(); });
+    const InputBlocker blocker(m_window);
+    const std::shared_ptr<Progress> progressOf(state, &state->progress);
 
     std::unique_ptr<QThread> worker(QThread::create([state, inputs, output] {
         JoinControl control;
         control.progress = [state](qint64 done, qint64 total) {
-            state->done = done;
-            state->total = total;
+            state->progress.done = done;
+            state->progress.total = total;
         };
-        control.cancel = &state->cancel;
+        control.cancel = &state->progress.cancel;
         state->result = joinFiles(inputs, output, control);
     }));
 
@@ -154,7 +175,7 @@ std::shared_ptr<JoinState> runJoin(Form &window, const QStringList &inputs, cons
     std::unique_ptr<QProgressDialog> progress;
     QTimer delay;
     delay.setSingleShot(true);
-    QObject::connect(&delay, &QTimer::timeout, &loop, [&] { progress = showProgress(window, state); });
+    QObject::connect(&delay, &QTimer::timeout, &loop, [&] { progress = showProgress(m_window, progressOf); });
     worker->start();
     delay.start(ProgressDelayMs);
     loop.exec();
@@ -162,68 +183,66 @@ std::shared_ptr<JoinState> runJoin(Form &window, const QStringList &inputs, cons
     // The loop ends early only where the program is ending: the join stops,
     // leaving the output as it was.
     if (worker->isRunning()) {
-        state->cancel = true;
+        state->progress.cancel = true;
         worker->wait();
     }
     return state;
 }
 
-} // namespace
-
-namespace JoinButton {
-
-void join(Form &window, CommonDialog &dialog, ListBox &list)
+bool JoinButton::join()
 {
-    if (g_running != nullptr)
-        return;
-    if (list.ListCount() == 0) {
-        MsgBox(&window, QStringLiteral("Add files first."));
-        return;
+    if (m_running)
+        return true;
+    if (m_list.ListCount() == 0) {
+        MsgBox(&m_window, QStringLiteral("Add files first."));
+        return true;
     }
 
-    dialog.setDialogTitle(QStringLiteral("Save  As"));
-    dialog.setFileName(QString());
-    dialog.ShowSave();
-    const QString output = dialog.FileName();
+    m_dialog.setDialogTitle(QStringLiteral("Save  As"));
+    m_dialog.setFileName(QString());
+    m_dialog.ShowSave();
+    const QString output = m_dialog.FileName();
     if (output.isEmpty())
-        return;
+        return true;
 
     QStringList inputs;
-    const int count = list.ListCount();
+    const int count = m_list.ListCount();
     inputs.reserve(count);
     for (int i = 0; i < count; ++i)
-        inputs.append(list.List(i));
+        inputs.append(m_list.List(i));
 
 #ifdef SIGXFSZ
     // A write beyond the file-size limit then fails, and is told, instead of
     // ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
-    const std::shared_ptr<JoinState> state = runJoin(window, inputs, output);
+    const std::shared_ptr<JoinState> state = runJoin(inputs, output);
     if (state->quiet)
-        return;
+        return false;
     const JoinResult &result = state->result;
     switch (result.status) {
     case JoinResult::Status::Success:
-        MsgBox(&window, QStringLiteral("File(s) created: ") + QDir::toNativeSeparators(output));
+        MsgBox(&m_window, QStringLiteral("File(s) created: ") + QDir::toNativeSeparators(output));
         break;
     case JoinResult::Status::Failed:
         if (result.failedInput >= 0)
-            list.setListIndex(int(result.failedInput));
-        MsgBox(&window, result.errorMessage);
+            m_list.setListIndex(int(result.failedInput));
+        MsgBox(&m_window, result.errorMessage);
+        // Ready for the entry to be removed or moved.
+        if (result.failedInput >= 0)
+            m_list.setFocus();
         break;
     case JoinResult::Status::Cancelled:
         break;
     }
-}
-
-bool stop()
-{
-    if (g_running == nullptr)
-        return false;
-    g_running->quiet = true;
-    g_running->cancel = true;
     return true;
 }
 
-} // namespace JoinButton
+bool JoinButton::stop()
+{
+    if (!m_running)
+        return false;
+    m_running->quiet = true;
+    m_running->progress.cancel = true;
+    return true;
+}

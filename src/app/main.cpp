@@ -1,4 +1,6 @@
+#include "commandline.h"
 #include "form1.h"
+#include "startup.h"
 
 #include <QApplication>
 
@@ -10,12 +12,12 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("quillmere"));
 
     // Qt has taken its own options out; what is left names files to join.
-    const QStringList paths = QCoreApplication::arguments().mid(1);
+    const CommandLine commandLine = CommandLine::parse(QCoreApplication::arguments());
+    if (commandLine.action != CommandLine::Run)
+        return commandLine.tell();
 
     Form1 form;
-    form.load();
-    if (!paths.isEmpty())
-        form.openFiles(paths);
-    form.show();
+    if (!startUp(form, commandLine.files))
+        return 1;
     return app.exec();
 }

@@ -54,6 +54,8 @@ void append(Form &window, ListBox &list, const QStringList &entries)
     for (const QString &entry : entries)
         list.AddItem(entry);
     HorizontalList1::SetHorizontalExtent(window, list);
+    // The new entries may lie below the rows in view; the user sees the last.
+    list.scrollToItem(list.item(list.count() - 1));
 }
 
 void enableDirectEditing(Form &window, ListBox &list)

@@ -21,7 +21,8 @@ void RemoveSelected(ListBox &list);
 /// is, or the folder, a separator and each name. Empty for an empty string.
 QStringList entriesFromSelection(const QString &selection);
 
-/// Appends entries as one batch and measures the list once.
+/// Appends entries as one batch, measures the list once and scrolls the last
+/// one into view; the selection stays as it was.
 void append(Form &window, ListBox &list, const QStringList &entries);
 
 /// Lets the user edit the list directly: drop files or folders on it, drag

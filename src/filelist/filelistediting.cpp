@@ -1,10 +1,9 @@
 #include "filelistediting.h"
 
+#include "errorreport.h"
 #include "filelist.h"
 #include "form.h"
 #include "listbox.h"
-#include "messagebox.h"
-#include "runtimeerror.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -113,16 +112,28 @@ bool FileListEditing::eventFilter(QObject *watched, QEvent *event)
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto *drag = static_cast<QDragMoveEvent *>(event);
-        // The list draws the drop marker for its own entries.
-        const Qt::DropAction action = fileDropAction(*drag);
-        if (isEntryDrag(*drag) || action == Qt::IgnoreAction)
+        // The view takes an entry's drag itself, scrolling near the edges.
+        if (isEntryDrag(*drag)) {
+            m_list->setDropLine(m_list->dropRow(drag->position().toPoint()));
             return false;
+        }
+        const Qt::DropAction action = fileDropAction(*drag);
+        if (action == Qt::IgnoreAction) {
+            m_list->setDropLine(-1);
+            return false;
+        }
+        // Files go after the last entry.
+        m_list->setDropLine(m_list->count());
         drag->setDropAction(action);
         drag->accept();
         return true;
     }
+    case QEvent::DragLeave:
+        m_list->setDropLine(-1);
+        return false;
     case QEvent::Drop: {
         auto *drop = static_cast<QDropEvent *>(event);
+        m_list->setDropLine(-1);
         if (isEntryDrag(*drop)) {
             dropSelectedEntry(drop->position().toPoint());
             // The entry stands in its new place already. Told of a move, the
@@ -138,14 +149,12 @@ bool FileListEditing::eventFilter(QObject *watched, QEvent *event)
         }
         drop->setDropAction(action);
         drop->accept();
-        const QStringList files = filesToAdd(droppedFiles(drop->mimeData()));
         // Nothing may escape into the event loop: the user is told instead.
-        try {
+        runReportingErrors(m_window, tr("The files could not be added."), [&] {
+            const QStringList files = filesToAdd(droppedFiles(drop->mimeData()));
             if (!files.isEmpty())
                 FileList::append(*m_window, *m_list, files);
-        } catch (const RuntimeError &error) {
-            MsgBox(m_window, tr("The files could not be added.") + QStringLiteral("\n\n") + error.description());
-        }
+        });
         return true;
     }
     case QEvent::KeyPress:
@@ -176,15 +185,10 @@ Qt::DropAction FileListEditing::fileDropAction(const QDropEvent &event)
     return Qt::IgnoreAction;
 }
 
-// The entry goes before the one it is dropped on, or after it when dropped on
-// its lower half; below the last entry it goes to the end.
 void FileListEditing::dropSelectedEntry(QPoint position)
 {
     const int from = m_list->ListIndex();
-    const QModelIndex index = m_list->indexAt(position);
-    int before = m_list->count();
-    if (index.isValid())
-        before = position.y() > m_list->visualRect(index).center().y() ? index.row() + 1 : index.row();
+    const int before = m_list->dropRow(position);
     moveEntry(from, before > from ? before - 1 : before);
 }
 
@@ -203,9 +207,11 @@ bool FileListEditing::handleKey(QKeyEvent *event)
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
         if (index < 0)
             return true;
-        FileList::RemoveSelected(*m_list);
-        // The next entry moves up into the place, ready for another Delete.
-        m_list->setListIndex(qMin(index, m_list->count() - 1));
+        runReportingErrors(m_window, tr("The entry could not be removed."), [&] {
+            FileList::RemoveSelected(*m_list);
+            // The next entry moves up into the place, ready for another Delete.
+            m_list->setListIndex(qMin(index, m_list->count() - 1));
+        });
         return true;
     }
     return false;

@@ -49,6 +49,26 @@ QString commonFolder(const QStringList &paths)
     return folder;
 }
 
+// A NUL, which no file name can hold, shown as \0.
+QString shownName(const QString &path)
+{
+    return u'"' + QDir::toNativeSeparators(path).replace(QChar(0), QStringLiteral("\\0")) + u'"';
+}
+
+// The save dialog names the one file to write. Several names, or one with a
+// NUL, which a selection string would also take for separators, name none.
+void checkSaveName(const QStringList &paths)
+{
+    QStringList shown;
+    for (const QString &path : paths)
+        shown << shownName(path);
+    if (paths.size() > 1)
+        throw RuntimeError(tr("The save dialog returned %n names instead of one: %1.", int(paths.size()))
+                                   .arg(shown.join(QStringLiteral(", "))));
+    if (paths.constFirst().contains(QChar(0)))
+        throw RuntimeError(tr("The save dialog returned a name with a NUL character in it: %1.").arg(shown.constFirst()));
+}
+
 } // namespace
 
 void CommonDialog::ShowOpen()
@@ -87,6 +107,8 @@ void CommonDialog::show(int kind)
     const QStringList paths = FileDialogs::current().run(request);
     if (paths.isEmpty())
         return;
+    if (kind == FileDialogRequest::Save)
+        checkSaveName(paths);
 
     const QString selection = selectionString(paths);
     if (m_maxFileSize > 0 && selection.size() > m_maxFileSize) {

@@ -34,7 +34,9 @@ public:
     int MaxFileSize() const { return m_maxFileSize; }
     void setMaxFileSize(int characters) { m_maxFileSize = characters; }
 
-    /// Modal. Throw RuntimeError when the selection is longer than MaxFileSize.
+    /// Modal. Throw RuntimeError when the selection is longer than MaxFileSize,
+    /// and ShowSave when the dialog returns more than one name, or a name
+    /// with a NUL in it.
     void ShowOpen();
     void ShowSave();
 

@@ -36,4 +36,10 @@ public:
     virtual QStringList run(const FileDialogRequest &request) = 0;
 
     static FileDialogs &native();
+
+    /// Keeps Qt's own file dialog from reading or writing what it would keep
+    /// between runs (its history of folders, its side bar, its view), for a
+    /// program that keeps nothing. The native dialogs see to it themselves;
+    /// call it before making a QFileDialog of one's own.
+    static void keepNothingBetweenRuns();
 };

@@ -3,8 +3,27 @@
 #include "twips.h"
 #include "windowhandles.h"
 
+#include <QAccessibleWidget>
+
+namespace {
+
+// A screen reader announces a plain widget as a filler; a form is a window,
+// named by its caption.
+QAccessibleInterface *formAccessible(const QString &, QObject *object)
+{
+    auto *form = qobject_cast<Form *>(object);
+    if (form && form->isWindow())
+        return new QAccessibleWidget(form, QAccessible::Window);
+    return nullptr;
+}
+
+} // namespace
+
 Form::Form(QWidget *parent) : QWidget(parent)
 {
+    // Before the first form exists: a running screen reader asks for it at once.
+    static const bool accessible = (QAccessible::installFactory(formAccessible), true);
+    Q_UNUSED(accessible);
 }
 
 float Form::Left() const

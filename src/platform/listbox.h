@@ -32,14 +32,28 @@ public:
     int horizontalExtent() const { return m_horizontalExtent; }
     void setHorizontalExtent(int pixels);
 
+    /// Where entries dropped at a point of the viewport go: before the entry
+    /// there, or after it on its lower half; below the last entry, ListCount().
+    int dropRow(QPoint position) const;
+    /// The line that shows where a drop goes: before entry @p row, or below
+    /// the last for ListCount(); -1, the default, shows none.
+    int dropLine() const { return m_dropLine; }
+    void setDropLine(int row);
+
 signals:
-    /// A double click on an entry, which it has selected first.
+    /// A double click among the entries or below them: one on an entry has
+    /// selected it first, one below leaves the selection as it was.
     void DblClick();
 
 protected:
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
     void updateGeometries() override;
 
 private:
     int m_horizontalExtent = 0;
+    int m_dropLine = -1;
 };

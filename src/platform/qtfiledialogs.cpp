@@ -1,6 +1,9 @@
 #include "filedialogs.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QSettings>
 
 namespace {
 
@@ -9,6 +12,7 @@ class QtFileDialogs final : public FileDialogs
 public:
     QStringList run(const FileDialogRequest &request) override
     {
+        keepNothingBetweenRuns();
         QFileDialog dialog(request.owner, request.title, request.folder);
         dialog.setOption(QFileDialog::HideNameFilterDetails);
         if (!request.nameFilters.isEmpty())
@@ -25,9 +29,13 @@ public:
         if (!request.fileName.isEmpty())
             dialog.selectFile(request.fileName);
 
+        // What the dialog accepted. Afterwards, selectedFiles() may also hold
+        // a folder that the completer selected while a path was typed.
+        QStringList accepted;
+        QObject::connect(&dialog, &QFileDialog::filesSelected, [&accepted](const QStringList &files) { accepted = files; });
         if (dialog.exec() != QDialog::Accepted)
             return {};
-        return dialog.selectedFiles();
+        return accepted;
     }
 };
 
@@ -37,4 +45,21 @@ FileDialogs &FileDialogs::native()
 {
     static QtFileDialogs dialogs;
     return dialogs;
+}
+
+// QFileDialog keeps its state in the settings of the organization
+// "QtProject", which every Qt program of the user shares, reading it when it
+// opens and writing it when it closes; there is no option against that. So
+// every settings file of this process lies inside the program file: a folder
+// inside a file can never be made, not even by root, and holds nothing to
+// read. On Windows the registry takes the native format still.
+void FileDialogs::keepNothingBetweenRuns()
+{
+    const QString program = QCoreApplication::applicationFilePath();
+    Q_ASSERT(QFileInfo(program).isFile());
+    const QString nowhere = program + QStringLiteral("/settings");
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+        for (const QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope})
+            QSettings::setPath(format, scope, nowhere);
+    }
 }

@@ -27,6 +27,33 @@ row1_lower=33      # the lower half of the second row
 below_entries=129  # the list's free space below its five entries
 join_x=472; join_y=112
 
+# A line shows where the entry will land while it is dragged: with a tick at
+# each end, beside the label that the pointer drags. Counted as the pixels
+# that are not white in the list's last column; pressed but not yet moved,
+# only the selected entry colours some.
+marked()
+{
+    import -window root "$work/shot.png"
+    convert "$work/shot.png" -crop "1x135+$((left + 398))+$((top + 10))" txt:- | tail -n +2 | grep -vc "#FFFFFF"
+}
+xdotool mousemove $((left + x)) $((top + row0))
+sleep 0.2
+xdotool mousedown 1
+sleep 0.2
+at_rest=$(marked)
+for step in 1 2 3 4 5 6; do
+    xdotool mousemove $((left + x)) $((top + row0 + step * 6))
+    sleep 0.1
+done
+sleep 0.3
+dragging=$(marked)
+xdotool key Escape
+sleep 0.3
+xdotool mouseup 1
+sleep 0.5
+echo "marked pixels at the list's right edge: $at_rest at rest, $dragging while dragging"
+[ "$dragging" -ge $((at_rest + 6)) ] || fail "no drop line shows while an entry is dragged"
+
 drag $x $row0 $x $row3_upper            # a before d:       b c a d e
 drag $x $row4 $x $row1_lower            # e after c:        b c e a d
 drag $x $row0 outside                   # out of the window: no change

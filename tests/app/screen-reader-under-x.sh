@@ -1,9 +1,11 @@
 #!/bin/sh
 # Asks the desktop's accessibility bus, as a screen reader does, what the
-# real program's window holds on a virtual X server: the Add and Join buttons
-# and the list by name, the list's tool tip as its description, and the
-# hidden button that holds the focus at start as a text saying where the
-# user is, never as "Command1".
+# real program's window holds on a virtual X server: the window as a frame
+# named "Quillmere", the Add and Join buttons and the list by name, the list's
+# tool tip and its keys as its description, and the hidden button that holds
+# the focus at start as a text saying where the user is, never as
+# "Command1". Then, while a join waits for a pipe, the progress dialog's bar
+# and text by what they say.
 #   usage: screen-reader-under-x.sh PROGRAM
 # Exit status 77 (skipped) when no virtual X server, xdotool, D-Bus session
 # or accessibility bus is installed.
@@ -34,7 +36,8 @@ done
 [ -n "$bus" ] || fail "the accessibility bus did not start"
 
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-start_program
+mkfifo "$work/pipe"
+start_program pipe
 
 call()
 {
@@ -57,28 +60,47 @@ describe()
     done
 }
 
-tree=""
-for _ in $(seq 1 50); do
-    applications=$(call org.a11y.atspi.Registry /org/a11y/atspi/accessible/root \
-                       org.a11y.atspi.Accessible.GetChildren "" "" | grep -o "':[0-9.]*'" | tr -d "'")
-    for application in $applications; do
-        tree="$tree$(describe "$application" /org/a11y/atspi/accessible/root 0)
-"
-    done
-    echo "$tree" | grep -q '^list|' && break
+# The tree of every application once a line matches the pattern, in "tree".
+wait_for_tree()
+{
     tree=""
-    sleep 0.1
-done
-echo "$tree"
+    for _ in $(seq 1 50); do
+        applications=$(call org.a11y.atspi.Registry /org/a11y/atspi/accessible/root \
+                           org.a11y.atspi.Accessible.GetChildren "" "" | grep -o "':[0-9.]*'" | tr -d "'")
+        for application in $applications; do
+            tree="$tree$(describe "$application" /org/a11y/atspi/accessible/root 0)
+"
+        done
+        echo "$tree" | grep -q "$1" && break
+        tree=""
+        sleep 0.1
+    done
+    echo "$tree"
+}
 
-for expected in \
+expect()
+{
+    for expected in "$@"; do
+        echo "$tree" | grep -qxF "$expected" || fail "a screen reader is not told: $expected"
+    done
+}
+
+wait_for_tree '^list|'
+expect \
+    "frame|Quillmere|" \
     "push button|Add files|" \
     "push button|Join files|" \
-    "list|Files to join|Double click list item to remove it." \
+    "list|Files to join|Double click list item to remove it. Delete removes the selected entry; Ctrl+Up and Ctrl+Down move it." \
     "label|Start of the Quillmere window|Tab moves to the list of files, then to the Add and Join buttons."
-do
-    echo "$tree" | grep -qxF "$expected" || fail "a screen reader is not told: $expected"
-done
 echo "$tree" | grep -q "Command1" && fail "a screen reader is told of \"Command1\""
-echo "a screen reader is told the names of the controls"
+
+# Nobody writes the pipe: the join waits and shows its progress.
+click_at 472 112
+wait_for_focus "Save  As"
+xdotool type --delay 10 "$work/joined.txt"
+xdotool key Return
+wait_for_no_window "Save  As"
+wait_for_tree '^progress bar|'
+expect "progress bar|Joining files...|" "label|Joining files...|"
+echo "a screen reader is told the names of the window, the controls and the progress"
 exit 0

@@ -3,14 +3,17 @@
 #include "listentries.h"
 #include "recordingwindowsystem.h"
 #include "runtimeerror.h"
+#include "startup.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 namespace {
 
@@ -52,11 +55,15 @@ private slots:
     void oneClickRunsTheWorkOnce();
     void buttonIsDrawnReleasedWhileItsWorkRuns_data();
     void buttonIsDrawnReleasedWhileItsWorkRuns();
+    void doubleClickRemovesTheSelectedEntry_data();
+    void doubleClickRemovesTheSelectedEntry();
     void removingAnEntryKeepsTheExtent_data();
     void removingAnEntryKeepsTheExtent();
     void errorInAHandlerIsReported_data();
     void errorInAHandlerIsReported();
     void closingEndsTheProgram();
+    void lastAddedEntryIsScrolledIntoView_data();
+    void lastAddedEntryIsScrolledIntoView();
     void filesFromTheCommandLine_data();
     void filesFromTheCommandLine();
 };
@@ -117,6 +124,8 @@ void tst_Form1::windowProperties()
     QCOMPARE(f.add()->iconSize(), QSize(102, 66));
     QCOMPARE(f.join()->iconSize(), QSize(109, 60));
     QCOMPARE(f.hidden()->text(), QString("Command1"));
+    // Announced as a window, not as a filler.
+    QCOMPARE(QAccessible::queryAccessibleInterface(&f.form)->role(), QAccessible::Window);
 }
 
 void tst_Form1::picturesForEveryDensity_data()
@@ -201,8 +210,10 @@ void tst_Form1::screenReaderNames_data()
     QTest::addColumn<QString>("description");
     QTest::addRow("Add") << "Check1" << int(QAccessible::Button) << "Add files" << "";
     QTest::addRow("Join") << "Check2" << int(QAccessible::Button) << "Join files" << "";
+    // The tool tip, and the keys it leaves out.
     QTest::addRow("list") << "List1" << int(QAccessible::List) << "Files to join"
-                          << "Double click list item to remove it.";
+                          << "Double click list item to remove it. Delete removes the selected entry; "
+                             "Ctrl+Up and Ctrl+Down move it.";
     // Where the focus rests at start: where the user is, not "Command1".
     QTest::addRow("hidden button") << "Command1" << int(QAccessible::StaticText) << "Start of the Quillmere window"
                                    << "Tab moves to the list of files, then to the Add and Join buttons.";
@@ -229,29 +240,38 @@ void tst_Form1::cursorFile_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<bool>("present");
-    QTest::addColumn<bool>("loads");
+    QTest::addColumn<QString>("reason");
 
-    QTest::addRow("absent") << QByteArray() << false << false;
-    QTest::addRow("present") << committedCursor() << true << true;
-    QTest::addRow("damaged") << committedCursor().left(100) << true << false;
-    QTest::addRow("no picture") << QByteArray("not a cursor") << true << false;
+    QTest::addRow("absent") << QByteArray() << false << "";
+    QTest::addRow("present") << committedCursor() << true << "";
+    QTest::addRow("damaged") << committedCursor().left(100) << true
+                             << "The cursor file is damaged: an image lies outside the file";
+    QTest::addRow("no picture") << QByteArray("not a cursor") << true << "The file is not a picture";
 }
 
+// A pointer file that does not load keeps the program from starting: the
+// user is told which file and why, and the window is never shown.
 void tst_Form1::cursorFile()
 {
     QFETCH(QByteArray, content);
     QFETCH(bool, present);
-    QFETCH(bool, loads);
+    QFETCH(QString, reason);
 
     Fixture f;
     if (present)
         f.programFolder.write("HAND-M.CUR", content);
-    if (present && !loads)
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^quillmere: Cannot load picture .*HAND-M\\.CUR.*; using the standard pointers$"));
-    f.form.load();
-
-    QCOMPARE(f.form.MouseIcon().isNull(), !loads);
-    if (loads) {
+    const bool started = startUp(f.form, {});
+    QCOMPARE(started, reason.isEmpty());
+    QCOMPARE(f.form.isVisible(), started);
+    if (!started) {
+        const QString file = QDir::toNativeSeparators(f.programFolder.path("HAND-M.CUR"));
+        QCOMPARE(f.messages.prompts,
+                 QStringList{"Quillmere cannot start.\n\nCannot load picture " + file + ":\n" + reason + "."});
+        return;
+    }
+    QVERIFY(f.messages.prompts.isEmpty());
+    QCOMPARE(f.form.MouseIcon().isNull(), !present);
+    if (present) {
         QCOMPARE(f.form.MouseIcon().hotSpot(), QPoint(10, 0));
         QCOMPARE(f.form.MouseIcon().pixmap().size(), QSize(32, 32));
     }
@@ -378,6 +398,48 @@ void tst_Form1::buttonIsDrawnReleasedWhileItsWorkRuns()
     QCOMPARE(drawnWhileOpen, box->grab().toImage());
 }
 
+void tst_Form1::doubleClickRemovesTheSelectedEntry_data()
+{
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QStringList>("left");
+    QTest::addRow("on an entry") << 3 << 0 << "entry 2" << QStringList{"0", "1"};
+    QTest::addRow("below the last entry") << 3 << 1 << "below" << QStringList{"0", "2"};
+    QTest::addRow("below, none selected") << 3 << -1 << "below" << QStringList{"0", "1", "2"};
+    QTest::addRow("empty list") << 0 << -1 << "below" << QStringList{};
+    QTest::addRow("on the scroll bar") << 20 << 0 << "scroll bar" << QStringList{};
+}
+
+void tst_Form1::doubleClickRemovesTheSelectedEntry()
+{
+    QFETCH(int, entries);
+    QFETCH(int, selected);
+    QFETCH(QString, where);
+    QFETCH(QStringList, left);
+    Fixture f;
+    QStringList all;
+    for (int i = 0; i < entries; ++i)
+        f.list()->AddItem(all.emplaceBack(QString::number(i)));
+    f.list()->setListIndex(selected);
+    f.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+
+    QWidget *target = f.list()->viewport();
+    QPoint at(10, target->height() - 5);
+    if (where == "entry 2") {
+        at = f.list()->visualItemRect(f.list()->item(2)).center();
+    } else if (where == "scroll bar") {
+        target = f.list()->verticalScrollBar();
+        QTRY_VERIFY(target->isVisible());
+        at = target->rect().center();
+        left = all;
+    }
+    QTest::mouseDClick(target, Qt::LeftButton, {}, at);
+    QCOMPARE(entriesOf(*f.list()), left);
+    QVERIFY(f.messages.prompts.isEmpty());
+}
+
 void tst_Form1::removingAnEntryKeepsTheExtent_data()
 {
     QTest::addColumn<bool>("byKey");
@@ -412,33 +474,54 @@ void tst_Form1::removingAnEntryKeepsTheExtent()
 
 void tst_Form1::errorInAHandlerIsReported_data()
 {
+    QTest::addColumn<bool>("drop");
     QTest::addColumn<int>("failure");
     QTest::addColumn<QString>("reason");
-    QTest::addRow("run-time error") << 0 << "The dialog cannot be shown: no display.";
-    QTest::addRow("memory") << 1 << "There is not enough memory.";
+    QTest::addRow("Add, run-time error") << false << 0 << "The dialog cannot be shown: no display.";
+    QTest::addRow("Add, memory") << false << 1 << "There is not enough memory.";
+    QTest::addRow("drop, run-time error") << true << 0 << "The dialog cannot be shown: no display.";
+    QTest::addRow("drop, memory") << true << 1 << "There is not enough memory.";
 }
 
 // Whatever fails inside a handler is told, and the window goes on as it was.
 void tst_Form1::errorInAHandlerIsReported()
 {
+    QFETCH(bool, drop);
     QFETCH(int, failure);
     QFETCH(QString, reason);
     Fixture f;
     f.list()->AddItem("kept");
-    f.dialogs.whileOpen = [failure](const FileDialogRequest &) {
+    const auto fail = [failure] {
         if (failure == 0)
             throw RuntimeError("The dialog cannot be shown: no display.");
         throw std::bad_alloc();
     };
-    QTest::mouseClick(f.add(), Qt::LeftButton);
+    // The list is measured after every addition.
+    RecordingWindowSystem windowSystem;
+    WindowSystem::Override useWindowSystem{windowSystem};
+    windowSystem.answers.GetSystemMetrics = [&](int) -> int { fail(); return 0; };
+    TestFolder dir;
+    if (drop) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(dir.write("a.csv"))});
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(f.list()->viewport(), &enter);
+        QDropEvent event(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(f.list()->viewport(), &event);
+    } else {
+        f.dialogs.whileOpen = [&](const FileDialogRequest &) { fail(); };
+        QTest::mouseClick(f.add(), Qt::LeftButton);
+        QCOMPARE(f.add()->Value(), 0);
+    }
     QCOMPARE(f.messages.prompts, QStringList{"The files could not be added.\n\n" + reason});
-    QCOMPARE(f.list()->ListCount(), 1);
-    QCOMPARE(f.add()->Value(), 0);
+    QVERIFY(f.list()->ListCount() >= 1);
 
+    windowSystem.answers.GetSystemMetrics = nullptr;
     f.dialogs.whileOpen = nullptr;
     f.dialogs.answers << QStringList{"/data/a.csv"};
+    const int before = f.list()->ListCount();
     QTest::mouseClick(f.add(), Qt::LeftButton);
-    QCOMPARE(f.list()->ListCount(), 2);
+    QCOMPARE(f.list()->ListCount(), before + 1);
 }
 
 void tst_Form1::closingEndsTheProgram()
@@ -457,6 +540,54 @@ void tst_Form1::closingEndsTheProgram()
     QCOMPARE(QCoreApplication::exec(), 0);
     QVERIFY(f.messages.prompts.isEmpty());
     QVERIFY(f.dialogs.requests.isEmpty());
+}
+
+void tst_Form1::lastAddedEntryIsScrolledIntoView_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addRow("Add") << "Add";
+    QTest::addRow("drop") << "drop";
+    QTest::addRow("start with files") << "start";
+}
+
+// However many entries stand before them, the user sees where new ones went;
+// the selection stays where it was.
+void tst_Form1::lastAddedEntryIsScrolledIntoView()
+{
+    QFETCH(QString, how);
+    TestFolder dir;
+    QStringList files;
+    for (int i = 0; i < 30; ++i)
+        files << dir.write(QStringLiteral("%1.csv").arg(i));
+    Fixture f;
+    if (how == "start") {
+        QVERIFY(startUp(f.form, files));
+    } else {
+        for (const QString &file : files.mid(0, 25))
+            f.list()->AddItem(file);
+        f.list()->setListIndex(3);
+        f.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+        if (how == "Add") {
+            f.dialogs.answers << files.mid(25);
+            QTest::mouseClick(f.add(), Qt::LeftButton);
+        } else {
+            QMimeData data;
+            QList<QUrl> urls;
+            for (const QString &file : files.mid(25))
+                urls << QUrl::fromLocalFile(file);
+            data.setUrls(urls);
+            QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(f.list()->viewport(), &enter);
+            QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(f.list()->viewport(), &drop);
+        }
+        QCOMPARE(f.list()->ListIndex(), 3);
+    }
+    QCOMPARE(f.list()->ListCount(), 30);
+    const QRect last = f.list()->visualItemRect(f.list()->item(29));
+    QVERIFY(f.list()->viewport()->rect().contains(QRect(0, last.top(), 1, last.height())));
+    QCOMPARE(f.list()->horizontalScrollBar()->value(), 0);
 }
 
 void tst_Form1::filesFromTheCommandLine_data()

@@ -32,6 +32,7 @@ struct Fixture
     Form window;
     ListBox *list = new ListBox(&window);
     CommonDialog dialog{&window};
+    JoinButton button{window, dialog, *list};
 
     QString path(const QString &name) const { return QDir::toNativeSeparators(dir.path(name)); }
 
@@ -47,7 +48,7 @@ struct Fixture
     void join(const QString &outputName)
     {
         dialogs.answers << (outputName.isEmpty() ? QStringList() : QStringList{dir.path(outputName)});
-        JoinButton::join(window, dialog, *list);
+        button.join();
     }
 
     QStringList entries() const { return entriesOf(*list); }
@@ -294,7 +295,7 @@ void tst_JoinButton::closingTheWindowStopsTheJoin()
     QVERIFY(!f.form.isVisible());
     QVERIFY(f.messages.prompts.isEmpty());
     QCOMPARE(readFile(f.dir.path("out.txt")), QByteArray("precious"));
-    QVERIFY(!JoinButton::stop());
+    QVERIFY(!f.progress());
 #endif
 }
 

@@ -4,11 +4,13 @@
 #include "testfolder.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QSortFilterProxyModel>
 #include <QTest>
+#include <QTimer>
 
 class tst_CommonDialog : public QObject
 {
@@ -26,7 +28,10 @@ private slots:
     void showSaveConfirmsOverwriteOnlyWithTheFlag();
     void maxFileSizeLimitsTheSelection_data();
     void maxFileSizeLimitsTheSelection();
+    void showSaveTakesOneNameOnly_data();
+    void showSaveTakesOneNameOnly();
     void allFilesFilterShowsNamesWithoutADot();
+    void dialogKeepsNothingBetweenRuns();
 };
 
 static QString native(const QString &path)
@@ -202,6 +207,42 @@ void tst_CommonDialog::maxFileSizeLimitsTheSelection()
 }
 
 // Qt's own dialog, not the platform's: "*.*" must not hide a name without a dot.
+void tst_CommonDialog::showSaveTakesOneNameOnly_data()
+{
+    QTest::addColumn<QStringList>("answer");
+    QTest::addColumn<QString>("message");
+    const QString folder = rooted("data/U");
+    QTest::addRow("one name") << QStringList{folder + "/out.txt"} << "";
+    // What the completer once left selected beside the name typed.
+    QTest::addRow("a name and a folder") << QStringList{folder + "/out.txt", folder}
+        << "The save dialog returned 2 names instead of one: \"" + native(folder + "/out.txt") + "\", \""
+               + native(folder) + "\".";
+    QTest::addRow("a NUL in the name") << QStringList{folder + QChar(0) + "out.txt"}
+        << "The save dialog returned a name with a NUL character in it: \"" + native(folder) + "\\0out.txt\".";
+}
+
+// Anything but one name is refused, told by what the dialog returned, and
+// the last name stays.
+void tst_CommonDialog::showSaveTakesOneNameOnly()
+{
+    QFETCH(QStringList, answer);
+    QFETCH(QString, message);
+    FakeFileDialogs dialogs;
+    FileDialogs::Override use(dialogs);
+    dialogs.answers << answer;
+    CommonDialog dialog;
+    dialog.setFlags(0x280201);
+    dialog.setFileName("before");
+    QString thrown;
+    try {
+        dialog.ShowSave();
+    } catch (const RuntimeError &error) {
+        thrown = error.description();
+    }
+    QCOMPARE(thrown, message);
+    QCOMPARE(dialog.FileName(), message.isEmpty() ? native(answer.constFirst()) : QString("before"));
+}
+
 void tst_CommonDialog::allFilesFilterShowsNamesWithoutADot()
 {
     TestFolder dir;
@@ -211,6 +252,7 @@ void tst_CommonDialog::allFilesFilterShowsNamesWithoutADot()
 
     CommonDialog common;
     common.setFilter("All Files (*.*)|*.*|");
+    FileDialogs::keepNothingBetweenRuns();
     QFileDialog dialog(nullptr, "test", dir.path());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
@@ -231,6 +273,48 @@ void tst_CommonDialog::allFilesFilterShowsNamesWithoutADot()
         names.sort();
         return names;
     }()) == QStringList({"README", "data.csv"}));
+}
+
+// The state that another Qt program left in the user's settings is not read,
+// and the dialog writes none: the folder of the user's settings stays as it
+// was.
+void tst_CommonDialog::dialogKeepsNothingBetweenRuns()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Qt's dialog stands in for the system's on other systems only");
+#else
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    QVERIFY2(config.startsWith(QUILLMERE_BINARY_DIR), "the test has a settings folder of its own");
+    QVERIFY(QDir(config).removeRecursively() && QDir().mkpath(config));
+    const QByteArray others = "[FileDialog]\nhistory=file:///seen-before\nshortcuts=file:///seen-before\n"
+                              "viewMode=List\n";
+    writeFile(config + "/QtProject.conf", others);
+    TestFolder dir;
+    const QString chosen = dir.write("a.csv");
+
+    FileDialogRequest request;
+    request.title = "Add";
+    request.folder = dir.path();
+    QStringList history;
+    QList<QUrl> sideBar;
+    QFileDialog::ViewMode view = QFileDialog::List;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        history = dialog->history();
+        sideBar = dialog->sidebarUrls();
+        view = dialog->viewMode();
+        dialog->selectFile(chosen);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    QCOMPARE(FileDialogs::native().run(request), QStringList{chosen});
+    QVERIFY2(!history.contains("/seen-before"), qPrintable(history.join(u' ')));
+    QVERIFY(!sideBar.contains(QUrl("file:///seen-before")));
+    QCOMPARE(view, QFileDialog::Detail); // Qt's own choice
+    QCOMPARE(readFile(config + "/QtProject.conf"), others);
+    QCOMPARE(QDir(config).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{"QtProject.conf"});
+#endif
 }
 
 QTEST_MAIN(tst_CommonDialog)

@@ -52,9 +52,11 @@ FileDialogs &FileDialogs::native()
 // opens and writing it when it closes; there is no option against that. So
 // every settings file of this process lies inside the program file: a folder
 // inside a file can never be made, not even by root, and holds nothing to
-// read. On Windows the registry takes the native format still.
+// read. The native format would be the registry on Windows, which has no such
+// place: there the settings are files too.
 void FileDialogs::keepNothingBetweenRuns()
 {
+    QSettings::setDefaultFormat(QSettings::IniFormat);
     const QString program = QCoreApplication::applicationFilePath();
     Q_ASSERT(QFileInfo(program).isFile());
     const QString nowhere = program + QStringLiteral("/settings");

@@ -59,7 +59,7 @@ pid=""
 mkdir "$work/program"
 cp "$program" "$work/program/"
 printf 'no cursor' >"$work/program/HAND-M.CUR"
-"$work/program/$(basename "$program")" &
+QT_QPA_PLATFORM=xcb "$work/program/$(basename "$program")" &
 pid=$!
 main_window="" # the window ids of the programs before may come again
 wait_for_window Quillmere

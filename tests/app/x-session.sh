@@ -57,10 +57,10 @@ window_line()
     xwininfo -root -tree 2>/dev/null | grep -F "\"$1\": (" | grep -v ' 1x1+' | head -n 1
 }
 
-# Waits up to ten seconds for a window with that title; fails without one.
+# Waits up to thirty seconds for a window with that title; fails without one.
 wait_for_window()
 {
-    for _ in $(seq 1 100); do
+    for _ in $(seq 1 300); do
         [ -n "$(window_line "$1")" ] && return 0
         if [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null; then
             xwininfo -root >/dev/null 2>&1 || exit "$LostDisplay"
@@ -71,22 +71,23 @@ wait_for_window()
     fail "no window titled \"$1\" appeared"
 }
 
-# Waits up to ten seconds for the window with that title to go.
+# Waits up to thirty seconds for the window with that title to go.
 wait_for_no_window()
 {
-    for _ in $(seq 1 100); do
+    for _ in $(seq 1 300); do
         [ -z "$(window_line "$1")" ] && return 0
         sleep 0.1
     done
     fail "the window \"$1\" did not close"
 }
 
-# Waits up to ten seconds for the keyboard focus to be in a window with that
+# Waits up to thirty seconds (a loaded machine starts programs slowly) for the
+# keyboard focus to be in a window with that
 # title other than the main window, as a dialog or message takes it once it
 # is ready for keys; fails without.
 wait_for_focus()
 {
-    for _ in $(seq 1 100); do
+    for _ in $(seq 1 300); do
         focus=$(xdotool getwindowfocus 2>/dev/null)
         if [ -n "$focus" ] && [ "$focus" != "$main_window" ] \
             && [ "$(xdotool getwindowname "$focus" 2>/dev/null)" = "$1" ]; then

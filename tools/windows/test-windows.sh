@@ -231,9 +231,9 @@ run_wine msiexec /x "$later_code" /qn
 files_snapshot >"$scratch/files-after.txt"
 registry_snapshot 'HKLM\Software' >"$scratch/machine-after.txt"
 registry_snapshot 'HKCU\Software' >"$scratch/user-after.txt"
-# Left behind: the user's files, the installer's own folder and keys, empty, and what the user's
-# dialogs made: the shell's record of folders and views, and Qt's of the folders that the file
-# dialogs visited, which every Qt program of the user shares.
+# Left behind: the user's files, the installer's own folder and keys, empty, and the shell's
+# record of the folders and views that the user's dialogs showed. The program itself keeps
+# nothing: no settings of Qt's file dialog either.
 user_files=.${user_folder#"$drive_c"}
 comm -13 "$scratch/files-before.txt" "$scratch/files-after.txt" \
     | grep -v -x -F -e ./windows/Installer | grep -v -F -e "$user_files" >"$scratch/files-left.txt" || true
@@ -241,7 +241,7 @@ comm -23 "$scratch/files-before.txt" "$scratch/files-after.txt" >"$scratch/files
 for scope in machine user; do
     comm -3 "$scratch/$scope-before.txt" "$scratch/$scope-after.txt" \
         | grep -v -E -e '^	?\[[^]]*\\Installer(\\[^]]*)?\]\|$' \
-            -e '^	?\[HKEY_CURRENT_USER\\Software\\(Microsoft\\Windows\\CurrentVersion\\Explorer|QtProject\\OrganizationDefaults\\FileDialog)[]\\]' \
+            -e '^	?\[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer[]\\]' \
         >"$scratch/$scope-changed.txt" || true
 done
 if [ -n "$(listed_programs)" ] || [ -s "$scratch/files-left.txt" ] || [ -s "$scratch/files-taken.txt" ] \

@@ -5,6 +5,7 @@
 #include "form.h"
 #include "horizontallist1.h"
 #include "listbox.h"
+#include "listhistory.h"
 
 #include <QDir>
 
@@ -27,8 +28,10 @@ void Add(Form &window, CommonDialog &dialog, ListBox &list)
 void RemoveSelected(ListBox &list)
 {
     const int index = list.ListIndex();
-    if (index >= 0)
-        list.RemoveItem(index);
+    if (index < 0)
+        return;
+    const ListChange change(list, index, 1);
+    list.RemoveItem(index);
 }
 
 QStringList entriesFromSelection(const QString &selection)
@@ -51,6 +54,7 @@ QStringList entriesFromSelection(const QString &selection)
 
 void append(Form &window, ListBox &list, const QStringList &entries)
 {
+    const ListChange change(list, list.ListCount(), 0);
     for (const QString &entry : entries)
         list.AddItem(entry);
     HorizontalList1::SetHorizontalExtent(window, list);

@@ -3,6 +3,7 @@
 #include "filelist.h"
 #include "form.h"
 #include "listbox.h"
+#include "listhistory.h"
 #include "messagebox.h"
 #include "naturalorder.h"
 #include "runtimeerror.h"
@@ -64,6 +65,7 @@ void FileListEditing::moveEntry(int from, int to)
 {
     if (from < 0 || from >= m_list->count() || to < 0 || to >= m_list->count() || from == to)
         return;
+    const ListChange change(*m_list, qMin(from, to), qAbs(from - to) + 1);
     QListWidgetItem *item = m_list->takeItem(from);
     m_list->insertItem(to, item);
     m_list->setListIndex(to);

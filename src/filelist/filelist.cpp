@@ -60,6 +60,13 @@ void append(Form &window, ListBox &list, const QStringList &entries)
     HorizontalList1::SetHorizontalExtent(window, list);
 }
 
+void insert(Form &window, ListBox &list, int before, const QStringList &entries)
+{
+    const ListChange change(list, before, 0);
+    list.insertItems(before, entries);
+    HorizontalList1::SetHorizontalExtent(window, list);
+}
+
 void enableDirectEditing(Form &window, ListBox &list)
 {
     new FileListEditing(window, list);

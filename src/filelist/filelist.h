@@ -23,6 +23,9 @@ QStringList entriesFromSelection(const QString &selection);
 
 /// Appends entries as one batch and measures the list once.
 void append(Form &window, ListBox &list, const QStringList &entries);
+/// Puts entries in before the entry at @p before as one batch and measures
+/// the list once; at the number of entries, after the last.
+void insert(Form &window, ListBox &list, int before, const QStringList &entries);
 
 /// Lets the user edit the list directly: drop files or folders on it, drag
 /// an entry to another place, move the selected one with Ctrl+Up and

@@ -1,5 +1,6 @@
 #include "filelistediting.h"
 
+#include "dropline.h"
 #include "filelist.h"
 #include "form.h"
 #include "listbox.h"
@@ -32,9 +33,18 @@ QStringList droppedFiles(const QMimeData *data)
     return paths;
 }
 
+// Where a drag event is, in the list's viewport: one over a scroll bar comes
+// to the list itself.
+QPoint viewportPoint(const ListBox &list, const QObject *watched, QPointF position)
+{
+    const QPoint point = position.toPoint();
+    return watched == &list ? list.viewport()->mapFrom(&list, point) : point;
+}
+
 } // namespace
 
-FileListEditing::FileListEditing(Form &window, ListBox &list) : QObject(&list), m_window(&window), m_list(&list)
+FileListEditing::FileListEditing(Form &window, ListBox &list)
+    : QObject(&list), m_window(&window), m_list(&list), m_dropLine(new DropLine(list))
 {
     list.setDragDropMode(QAbstractItemView::InternalMove);
     list.setDefaultDropAction(Qt::MoveAction);
@@ -77,18 +87,31 @@ bool FileListEditing::eventFilter(QObject *watched, QEvent *event)
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto *drag = static_cast<QDragMoveEvent *>(event);
-        // The list draws the drop marker for its own entries.
-        const Qt::DropAction action = fileDropAction(*drag);
-        if (isEntryDrag(*drag) || action == Qt::IgnoreAction)
+        const QPoint at = viewportPoint(*m_list, watched, drag->position());
+        // The view takes a drag of its own entries on.
+        if (isEntryDrag(*drag)) {
+            m_dropLine->showBefore(entryDropRow(at));
             return false;
+        }
+        const Qt::DropAction action = fileDropAction(*drag);
+        if (action == Qt::IgnoreAction) {
+            m_dropLine->hide();
+            return false;
+        }
+        m_dropLine->showBefore(fileDropRow(at));
         drag->setDropAction(action);
         drag->accept();
         return true;
     }
+    case QEvent::DragLeave:
+        m_dropLine->hide();
+        return false;
     case QEvent::Drop: {
+        m_dropLine->hide();
         auto *drop = static_cast<QDropEvent *>(event);
+        const QPoint at = viewportPoint(*m_list, watched, drop->position());
         if (isEntryDrag(*drop)) {
-            dropSelectedEntry(drop->position().toPoint());
+            dropSelectedEntry(at);
             // The entry stands in its new place already. Told of a move, the
             // view would now remove the dragged row at its old place as well.
             drop->setDropAction(Qt::IgnoreAction);
@@ -106,7 +129,7 @@ bool FileListEditing::eventFilter(QObject *watched, QEvent *event)
         // Nothing may escape into the event loop: the user is told instead.
         try {
             if (!files.isEmpty())
-                FileList::append(*m_window, *m_list, files);
+                FileList::insert(*m_window, *m_list, fileDropRow(at), files);
         } catch (const RuntimeError &error) {
             MsgBox(m_window, tr("The files could not be added.") + QStringLiteral("\n\n") + error.description());
         }
@@ -140,16 +163,28 @@ Qt::DropAction FileListEditing::fileDropAction(const QDropEvent &event)
     return Qt::IgnoreAction;
 }
 
-// The entry goes before the one it is dropped on, or after it when dropped on
-// its lower half; below the last entry it goes to the end.
 void FileListEditing::dropSelectedEntry(QPoint position)
 {
     const int from = m_list->ListIndex();
-    const QModelIndex index = m_list->indexAt(position);
-    int before = m_list->count();
-    if (index.isValid())
-        before = position.y() > m_list->visualRect(index).center().y() ? index.row() + 1 : index.row();
+    const int before = entryDropRow(position);
     moveEntry(from, before > from ? before - 1 : before);
+}
+
+// An entry goes before the one it is dropped on, or after it when dropped on
+// its lower half; below the last entry it goes to the end.
+int FileListEditing::entryDropRow(QPoint position) const
+{
+    const QModelIndex index = m_list->indexAt(position);
+    if (!index.isValid())
+        return m_list->count();
+    return position.y() > m_list->visualRect(index).center().y() ? index.row() + 1 : index.row();
+}
+
+// Files go before the entry they are dropped on; below the last entry, at the end.
+int FileListEditing::fileDropRow(QPoint position) const
+{
+    const QModelIndex index = m_list->indexAt(position);
+    return index.isValid() ? index.row() : m_list->count();
 }
 
 bool FileListEditing::handleKey(QKeyEvent *event)

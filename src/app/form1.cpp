@@ -3,8 +3,10 @@
 #include "app.h"
 #include "centerformmodule.h"
 #include "filelist.h"
+#include "filelistcommands.h"
 #include "filelistediting.h"
 #include "joinbutton.h"
+#include "listhistory.h"
 #include "mainmodule.h"
 #include "messagebox.h"
 #include "picture.h"
@@ -89,9 +91,12 @@ Form1::Form1(QWidget *parent) : Form(parent), CommonDialog1(this)
     connect(Check2, &GraphicalCheckBox::Click, this, &Form1::joinFiles);
     connect(List1, &ListBox::DblClick, this, &Form1::removeSelectedFile);
     FileList::enableDirectEditing(*this, *List1);
+    m_listCommands = new FileListCommands(*List1, [this](const std::function<void()> &command) {
+        reportFailure(tr("The list could not be changed."), command);
+    });
 
     // Qt's item views do not offer their tool tip to a screen reader.
-    List1->setAccessibleDescription(List1->toolTip());
+    List1->setAccessibleDescription(List1->toolTip() + u' ' + m_listCommands->keysDescription());
 
     // The hidden button outside the client area holds the focus at first, so
     // that no visible control shows a focus mark.
@@ -127,6 +132,8 @@ void Form1::openFiles(const QStringList &paths)
         if (!files.isEmpty())
             FileList::append(*this, *List1, files);
     });
+    // The list the program starts with is where Undo stops.
+    m_listCommands->history().clear();
 }
 
 void Form1::closeEvent(QCloseEvent *event)

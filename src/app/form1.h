@@ -8,6 +8,8 @@
 
 #include <functional>
 
+class FileListCommands;
+
 /// The main window: the list of files to join, the Add and Join buttons.
 class Form1 : public Form, private Ui::Form1
 {
@@ -38,5 +40,6 @@ private:
     void reportFailure(const QString &what, const std::function<void()> &work);
 
     CommonDialog CommonDialog1;
+    FileListCommands *m_listCommands;
     bool m_closeAfterJoin = false;
 };

@@ -34,6 +34,14 @@ void RemoveSelected(ListBox &list)
     list.RemoveItem(index);
 }
 
+void removeAndSelectNext(ListBox &list)
+{
+    const int index = list.ListIndex();
+    RemoveSelected(list);
+    if (index >= 0)
+        list.setListIndex(qMin(index, list.ListCount() - 1));
+}
+
 QStringList entriesFromSelection(const QString &selection)
 {
     if (selection.isEmpty())

@@ -16,6 +16,9 @@ void Add(Form &window, CommonDialog &dialog, ListBox &list);
 
 /// Removes the selected entry; with none selected, nothing.
 void RemoveSelected(ListBox &list);
+/// Removes the selected entry and selects the one that moves up into its
+/// place, ready for another removal.
+void removeAndSelectNext(ListBox &list);
 
 /// The entries a dialog's selection string stands for: one full path as it
 /// is, or the folder, a separator and each name. Empty for an empty string.

@@ -200,11 +200,7 @@ bool FileListEditing::handleKey(QKeyEvent *event)
         return true;
     }
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
-        if (index < 0)
-            return true;
-        FileList::RemoveSelected(*m_list);
-        // The next entry moves up into the place, ready for another Delete.
-        m_list->setListIndex(qMin(index, m_list->count() - 1));
+        FileList::removeAndSelectNext(*m_list);
         return true;
     }
     return false;

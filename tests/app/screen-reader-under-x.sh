@@ -1,9 +1,9 @@
 #!/bin/sh
 # Asks the desktop's accessibility bus, as a screen reader does, what the
 # real program's window holds on a virtual X server: the Add and Join buttons
-# and the list by name, the list's tool tip as its description, and the
-# hidden button that holds the focus at start as a text saying where the
-# user is, never as "Command1".
+# and the list by name, the list's tool tip and its keys as its description,
+# and the hidden button that holds the focus at start as a text saying where
+# the user is, never as "Command1".
 #   usage: screen-reader-under-x.sh PROGRAM
 # Exit status 77 (skipped) when no virtual X server, xdotool, D-Bus session
 # or accessibility bus is installed.
@@ -42,13 +42,14 @@ call()
 }
 
 # One line per object, "role|name|description", down to the window's controls.
+# gdbus quotes a text that holds an apostrophe in double quotes.
 describe()
 {
     role=$(call "$1" "$2" org.a11y.atspi.Accessible.GetRoleName "" "" | sed -n "s/^('\(.*\)',)\$/\1/p")
     name=$(call "$1" "$2" org.freedesktop.DBus.Properties.Get org.a11y.atspi.Accessible Name \
-               | sed -n "s/^(<'\(.*\)'>,)\$/\1/p")
+               | sed -n "s/^(<[\"']\(.*\)[\"']>,)\$/\1/p")
     description=$(call "$1" "$2" org.freedesktop.DBus.Properties.Get org.a11y.atspi.Accessible Description \
-                      | sed -n "s/^(<'\(.*\)'>,)\$/\1/p")
+                      | sed -n "s/^(<[\"']\(.*\)[\"']>,)\$/\1/p")
     echo "$role|$name|$description"
     [ "$3" -ge 2 ] && return
     for child in $(call "$1" "$2" org.a11y.atspi.Accessible.GetChildren "" "" \
@@ -74,7 +75,7 @@ echo "$tree"
 for expected in \
     "push button|Add files|" \
     "push button|Join files|" \
-    "list|Files to join|Double click list item to remove it." \
+    "list|Files to join|Double click list item to remove it. Shift+F10 opens the list's commands: Sort by Name, Ctrl+Shift+N; Sort by Date Modified, Ctrl+Shift+D; Reverse Order, Ctrl+Shift+R; Remove, Del; Clear List, Ctrl+Shift+Del; Undo, Ctrl+Z." \
     "label|Start of the Quillmere window|Tab moves to the list of files, then to the Add and Join buttons."
 do
     echo "$tree" | grep -qxF "$expected" || fail "a screen reader is not told: $expected"

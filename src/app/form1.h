@@ -40,6 +40,6 @@ private:
     void reportFailure(const QString &what, const std::function<void()> &work);
 
     CommonDialog CommonDialog1;
-    FileListCommands *m_listCommands;
+    FileListCommands *m_listCommands = nullptr;
     bool m_closeAfterJoin = false;
 };

@@ -17,7 +17,6 @@ DropLine::DropLine(QListWidget &list) : QWidget(list.viewport()), m_list(&list)
 
 void DropLine::showBefore(int row)
 {
-    m_row = row;
     int y = 0;
     if (row < m_list->count())
         y = m_list->visualItemRect(m_list->item(row)).top();

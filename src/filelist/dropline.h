@@ -16,13 +16,10 @@ public:
     /// Shows the line above the entry at @p row; with @p row at the number
     /// of entries, below the last one.
     void showBefore(int row);
-    /// The row the line was last shown before.
-    int row() const { return m_row; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     QListWidget *m_list;
-    int m_row = -1;
 };

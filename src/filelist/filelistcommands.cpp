@@ -43,10 +43,10 @@ QString FileListCommands::keysDescription() const
     QStringList commands;
     for (const QAction *action : m_menu->actions()) {
         if (!action->isSeparator())
-            commands << tr("%1, %2").arg(QString(action->text()).remove(u'&'),
+            commands << QStringLiteral("%1, %2").arg(QString(action->text()).remove(u'&'),
                                           action->shortcut().toString(QKeySequence::NativeText));
     }
-    return tr("Shift+F10 opens the list's commands: %1.").arg(commands.join(QStringLiteral("; ")));
+    return tr("Shift+F10 or the menu key opens the list's commands: %1.").arg(commands.join(QStringLiteral("; ")));
 }
 
 bool FileListCommands::eventFilter(QObject *watched, QEvent *event)

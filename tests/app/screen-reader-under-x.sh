@@ -75,7 +75,7 @@ echo "$tree"
 for expected in \
     "push button|Add files|" \
     "push button|Join files|" \
-    "list|Files to join|Double click list item to remove it. Shift+F10 opens the list's commands: Sort by Name, Ctrl+Shift+N; Sort by Date Modified, Ctrl+Shift+D; Reverse Order, Ctrl+Shift+R; Remove, Del; Clear List, Ctrl+Shift+Del; Undo, Ctrl+Z." \
+    "list|Files to join|Double click list item to remove it. Shift+F10 or the menu key opens the list's commands: Sort by Name, Ctrl+Shift+N; Sort by Date Modified, Ctrl+Shift+D; Reverse Order, Ctrl+Shift+R; Remove, Del; Clear List, Ctrl+Shift+Del; Undo, Ctrl+Z." \
     "label|Start of the Quillmere window|Tab moves to the list of files, then to the Add and Join buttons."
 do
     echo "$tree" | grep -qxF "$expected" || fail "a screen reader is not told: $expected"

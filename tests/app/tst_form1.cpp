@@ -202,7 +202,7 @@ void tst_Form1::screenReaderNames_data()
     QTest::addRow("Add") << "Check1" << int(QAccessible::Button) << "Add files" << "";
     QTest::addRow("Join") << "Check2" << int(QAccessible::Button) << "Join files" << "";
     QTest::addRow("list") << "List1" << int(QAccessible::List) << "Files to join"
-                          << "Double click list item to remove it. Shift+F10 opens the list's commands: "
+                          << "Double click list item to remove it. Shift+F10 or the menu key opens the list's commands: "
                              "Sort by Name, Ctrl+Shift+N; Sort by Date Modified, Ctrl+Shift+D; Reverse Order, "
                              "Ctrl+Shift+R; Remove, Del; Clear List, Ctrl+Shift+Del; Undo, Ctrl+Z.";
     // Where the focus rests at start: where the user is, not "Command1".

@@ -140,10 +140,11 @@ void tst_FileListCommands::commandAndUndo_data()
     QTest::addRow("sort by date: oldest first, missing last")
         << dated << 1 << "Ctrl+Shift+D" << QStringList{"b-1", "c-2", "a-3", "missing"} << 3 << false << dated;
     QTest::addRow("reverse") << abc << 0 << "Ctrl+Shift+R" << QStringList{"c", "b", "a"} << 2 << false << abc;
-    QTest::addRow("remove") << abc << 1 << "Del" << QStringList{"a", "c"} << 1 << false << abc;
+    const QStringList wide{"a", "the-widest-b", "c"};
+    QTest::addRow("remove the widest, extent kept") << wide << 1 << "Del" << QStringList{"a", "c"} << 1 << false << wide;
     QTest::addRow("remove from the menu") << abc << 2 << "menu Remove" << QStringList{"a", "b"} << 1 << false << abc;
     QTest::addRow("remove with none selected") << abc << -1 << "Del" << abc << -1 << false << none;
-    QTest::addRow("double click") << abc << 1 << "double click 1" << QStringList{"a", "c"} << -1 << false << abc;
+    QTest::addRow("double click") << wide << 1 << "double click 1" << QStringList{"a", "c"} << -1 << false << wide;
     QTest::addRow("clear, extent kept") << abc << 0 << "Ctrl+Shift+Del" << none << -1 << false << abc;
     QTest::addRow("clear from the menu") << abc << -1 << "menu Clear List" << none << -1 << false << abc;
     QTest::addRow("move") << abc << 2 << "Ctrl+Up" << QStringList{"a", "c", "b"} << 1 << false << abc;

@@ -26,10 +26,11 @@ FileListCommands::FileListCommands(ListBox &list, Runner run)
     m_menu->addSeparator();
     m_undo = addCommand(tr("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), &FileListCommands::undo);
 
+    // Not on the model's reset: the model is reset as the list is destroyed.
+    // The list's own resets are changes of its history.
     QAbstractItemModel *model = list.model();
     connect(model, &QAbstractItemModel::rowsInserted, this, &FileListCommands::updateActions);
     connect(model, &QAbstractItemModel::rowsRemoved, this, &FileListCommands::updateActions);
-    connect(model, &QAbstractItemModel::modelReset, this, &FileListCommands::updateActions);
     connect(&list, &QListWidget::itemSelectionChanged, this, &FileListCommands::updateActions);
     connect(m_history, &ListHistory::changed, this, &FileListCommands::updateActions);
     updateActions();

@@ -4,8 +4,10 @@
 #include "centerformmodule.h"
 #include "errorreport.h"
 #include "filelist.h"
+#include "filelistcommands.h"
 #include "filelistediting.h"
 #include "joinbutton.h"
+#include "listhistory.h"
 #include "mainmodule.h"
 #include "picture.h"
 #include "pushbuttonrule.h"
@@ -87,11 +89,15 @@ Form1::Form1(QWidget *parent) : Form(parent), CommonDialog1(this)
     connect(List1, &ListBox::DblClick, this, &Form1::removeSelectedFile);
     FileList::enableDirectEditing(*this, *List1);
     m_joinButton = std::make_unique<JoinButton>(*this, CommonDialog1, *List1);
+    m_listCommands = new FileListCommands(*List1, [this](const std::function<void()> &command) {
+        runReportingErrors(this, tr("The list could not be changed."), command);
+    });
 
     // Qt's item views do not offer their tool tip to a screen reader, who
     // also hears of the keys that the tool tip leaves out.
     List1->setAccessibleDescription(List1->toolTip() + u' '
-                                    + tr("Delete removes the selected entry; Ctrl+Up and Ctrl+Down move it."));
+                                    + tr("Delete removes the selected entry; Ctrl+Up and Ctrl+Down move it.") + u' '
+                                    + m_listCommands->keysDescription());
 
     // The hidden button outside the client area holds the focus at first, so
     // that no visible control shows a focus mark.
@@ -122,6 +128,8 @@ void Form1::openFiles(const QStringList &paths)
         if (!files.isEmpty())
             FileList::append(*this, *List1, files);
     });
+    // The list the program starts with is where Undo stops.
+    m_listCommands->history().clear();
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class FileListCommands;
 class JoinButton;
 
 /// The main window: the list of files to join, the Add and Join buttons.
@@ -41,4 +42,5 @@ private slots:
 private:
     CommonDialog CommonDialog1;
     std::unique_ptr<JoinButton> m_joinButton;
+    FileListCommands *m_listCommands = nullptr;
 };

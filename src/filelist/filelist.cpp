@@ -5,6 +5,7 @@
 #include "form.h"
 #include "horizontallist1.h"
 #include "listbox.h"
+#include "listhistory.h"
 
 #include <QDir>
 
@@ -27,8 +28,18 @@ void Add(Form &window, CommonDialog &dialog, ListBox &list)
 void RemoveSelected(ListBox &list)
 {
     const int index = list.ListIndex();
+    if (index < 0)
+        return;
+    const ListChange change(list, index, 1);
+    list.RemoveItem(index);
+}
+
+void removeAndSelectNext(ListBox &list)
+{
+    const int index = list.ListIndex();
+    RemoveSelected(list);
     if (index >= 0)
-        list.RemoveItem(index);
+        list.setListIndex(qMin(index, list.ListCount() - 1));
 }
 
 QStringList entriesFromSelection(const QString &selection)
@@ -51,11 +62,19 @@ QStringList entriesFromSelection(const QString &selection)
 
 void append(Form &window, ListBox &list, const QStringList &entries)
 {
+    const ListChange change(list, list.ListCount(), 0);
     for (const QString &entry : entries)
         list.AddItem(entry);
     HorizontalList1::SetHorizontalExtent(window, list);
     // The new entries may lie below the rows in view; the user sees the last.
     list.scrollToItem(list.item(list.count() - 1));
+}
+
+void insert(Form &window, ListBox &list, int before, const QStringList &entries)
+{
+    const ListChange change(list, before, 0);
+    list.insertItems(before, entries);
+    HorizontalList1::SetHorizontalExtent(window, list);
 }
 
 void enableDirectEditing(Form &window, ListBox &list)

@@ -4,6 +4,8 @@
 #include "filelist.h"
 #include "form.h"
 #include "listbox.h"
+#include "listhistory.h"
+#include "naturalorder.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -29,48 +31,18 @@ QStringList droppedFiles(const QMimeData *data)
     return paths;
 }
 
-// Names compared as people read them: runs of digits by their value, so
-// "part2" comes before "part10", the rest without regard to letter case. The
-// collator would do this too, but not in the C locale.
-bool naturalLess(const QString &a, const QString &b)
+// Where a drag event is, in the list's viewport: one over a scroll bar comes
+// to the list itself.
+QPoint viewportPoint(const ListBox &list, const QObject *watched, QPointF position)
 {
-    qsizetype i = 0;
-    qsizetype j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (a.at(i).isDigit() && b.at(j).isDigit()) {
-            const qsizetype startA = i;
-            const qsizetype startB = j;
-            while (i < a.size() && a.at(i).isDigit())
-                ++i;
-            while (j < b.size() && b.at(j).isDigit())
-                ++j;
-            QStringView digitsA = QStringView(a).mid(startA, i - startA);
-            QStringView digitsB = QStringView(b).mid(startB, j - startB);
-            while (digitsA.size() > 1 && digitsA.front() == u'0')
-                digitsA = digitsA.mid(1);
-            while (digitsB.size() > 1 && digitsB.front() == u'0')
-                digitsB = digitsB.mid(1);
-            if (digitsA.size() != digitsB.size())
-                return digitsA.size() < digitsB.size();
-            if (const int order = digitsA.compare(digitsB); order != 0)
-                return order < 0;
-            continue;
-        }
-        const int order = QStringView(a).mid(i, 1).compare(QStringView(b).mid(j, 1), Qt::CaseInsensitive);
-        if (order != 0)
-            return order < 0;
-        ++i;
-        ++j;
-    }
-    if ((i < a.size()) != (j < b.size()))
-        return j < b.size();
-    // Names equal but for letter case or leading zeros still need an order.
-    return a < b;
+    const QPoint point = position.toPoint();
+    return watched == &list ? list.viewport()->mapFrom(&list, point) : point;
 }
 
 } // namespace
 
-FileListEditing::FileListEditing(Form &window, ListBox &list) : QObject(&list), m_window(&window), m_list(&list)
+FileListEditing::FileListEditing(Form &window, ListBox &list)
+    : QObject(&list), m_window(&window), m_list(&list)
 {
     list.setDragDropMode(QAbstractItemView::InternalMove);
     list.setDefaultDropAction(Qt::MoveAction);
@@ -101,6 +73,7 @@ void FileListEditing::moveEntry(int from, int to)
 {
     if (from < 0 || from >= m_list->count() || to < 0 || to >= m_list->count() || from == to)
         return;
+    const ListChange change(*m_list, qMin(from, to), qAbs(from - to) + 1);
     QListWidgetItem *item = m_list->takeItem(from);
     m_list->insertItem(to, item);
     m_list->setListIndex(to);
@@ -112,9 +85,10 @@ bool FileListEditing::eventFilter(QObject *watched, QEvent *event)
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto *drag = static_cast<QDragMoveEvent *>(event);
-        // The view takes an entry's drag itself, scrolling near the edges.
+        const QPoint at = viewportPoint(*m_list, watched, drag->position());
+        // The view takes a drag of its own entries on, scrolling near the edges.
         if (isEntryDrag(*drag)) {
-            m_list->setDropLine(m_list->dropRow(drag->position().toPoint()));
+            m_list->setDropLine(m_list->dropRow(at));
             return false;
         }
         const Qt::DropAction action = fileDropAction(*drag);
@@ -122,8 +96,7 @@ bool FileListEditing::eventFilter(QObject *watched, QEvent *event)
             m_list->setDropLine(-1);
             return false;
         }
-        // Files go after the last entry.
-        m_list->setDropLine(m_list->count());
+        m_list->setDropLine(fileDropRow(at));
         drag->setDropAction(action);
         drag->accept();
         return true;
@@ -132,10 +105,11 @@ bool FileListEditing::eventFilter(QObject *watched, QEvent *event)
         m_list->setDropLine(-1);
         return false;
     case QEvent::Drop: {
-        auto *drop = static_cast<QDropEvent *>(event);
         m_list->setDropLine(-1);
+        auto *drop = static_cast<QDropEvent *>(event);
+        const QPoint at = viewportPoint(*m_list, watched, drop->position());
         if (isEntryDrag(*drop)) {
-            dropSelectedEntry(drop->position().toPoint());
+            dropSelectedEntry(at);
             // The entry stands in its new place already. Told of a move, the
             // view would now remove the dragged row at its old place as well.
             drop->setDropAction(Qt::IgnoreAction);
@@ -153,7 +127,7 @@ bool FileListEditing::eventFilter(QObject *watched, QEvent *event)
         runReportingErrors(m_window, tr("The files could not be added."), [&] {
             const QStringList files = filesToAdd(droppedFiles(drop->mimeData()));
             if (!files.isEmpty())
-                FileList::append(*m_window, *m_list, files);
+                FileList::insert(*m_window, *m_list, fileDropRow(at), files);
         });
         return true;
     }
@@ -192,6 +166,13 @@ void FileListEditing::dropSelectedEntry(QPoint position)
     moveEntry(from, before > from ? before - 1 : before);
 }
 
+// Files go before the entry they are dropped on; below the last entry, at the end.
+int FileListEditing::fileDropRow(QPoint position) const
+{
+    const QModelIndex index = m_list->indexAt(position);
+    return index.isValid() ? index.row() : m_list->count();
+}
+
 bool FileListEditing::handleKey(QKeyEvent *event)
 {
     const int index = m_list->ListIndex();
@@ -205,13 +186,7 @@ bool FileListEditing::handleKey(QKeyEvent *event)
         return true;
     }
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
-        if (index < 0)
-            return true;
-        runReportingErrors(m_window, tr("The entry could not be removed."), [&] {
-            FileList::RemoveSelected(*m_list);
-            // The next entry moves up into the place, ready for another Delete.
-            m_list->setListIndex(qMin(index, m_list->count() - 1));
-        });
+        runReportingErrors(m_window, tr("The entry could not be removed."), [&] { FileList::removeAndSelectNext(*m_list); });
         return true;
     }
     return false;

@@ -10,8 +10,9 @@ class QDropEvent;
 class QKeyEvent;
 
 /// Direct editing of the file list: files and folders dropped from the
-/// desktop are appended as one batch, an entry can be dragged to another
-/// place, Ctrl+Up and Ctrl+Down move the selected entry, Delete removes it.
+/// desktop go in as one batch where they are dropped, an entry can be
+/// dragged to another place, Ctrl+Up and Ctrl+Down move the selected entry,
+/// Delete removes it. A line shows where a drag will land.
 class FileListEditing : public QObject
 {
     Q_OBJECT
@@ -35,6 +36,7 @@ protected:
 
 private:
     bool handleKey(QKeyEvent *event);
+    int fileDropRow(QPoint position) const;
     bool isEntryDrag(const QDropEvent &event) const;
     static Qt::DropAction fileDropAction(const QDropEvent &event);
 

@@ -45,13 +45,14 @@ call()
 }
 
 # One line per object, "role|name|description", down to the window's controls.
+# gdbus quotes a text that holds an apostrophe in double quotes.
 describe()
 {
     role=$(call "$1" "$2" org.a11y.atspi.Accessible.GetRoleName "" "" | sed -n "s/^('\(.*\)',)\$/\1/p")
     name=$(call "$1" "$2" org.freedesktop.DBus.Properties.Get org.a11y.atspi.Accessible Name \
-               | sed -n "s/^(<'\(.*\)'>,)\$/\1/p")
+               | sed -n "s/^(<[\"']\(.*\)[\"']>,)\$/\1/p")
     description=$(call "$1" "$2" org.freedesktop.DBus.Properties.Get org.a11y.atspi.Accessible Description \
-                      | sed -n "s/^(<'\(.*\)'>,)\$/\1/p")
+                      | sed -n "s/^(<[\"']\(.*\)[\"']>,)\$/\1/p")
     echo "$role|$name|$description"
     [ "$3" -ge 2 ] && return
     for child in $(call "$1" "$2" org.a11y.atspi.Accessible.GetChildren "" "" \
@@ -90,7 +91,7 @@ expect \
     "frame|Quillmere|" \
     "push button|Add files|" \
     "push button|Join files|" \
-    "list|Files to join|Double click list item to remove it. Delete removes the selected entry; Ctrl+Up and Ctrl+Down move it." \
+    "list|Files to join|Double click list item to remove it. Delete removes the selected entry; Ctrl+Up and Ctrl+Down move it. Shift+F10 or the menu key opens the list's commands: Sort by Name, Ctrl+Shift+N; Sort by Date Modified, Ctrl+Shift+D; Reverse Order, Ctrl+Shift+R; Remove, Del; Clear List, Ctrl+Shift+Del; Undo, Ctrl+Z." \
     "label|Start of the Quillmere window|Tab moves to the list of files, then to the Add and Join buttons."
 echo "$tree" | grep -q "Command1" && fail "a screen reader is told of \"Command1\""
 

@@ -113,12 +113,13 @@ start_program()
     sleep 0.5
 }
 
-# Clicks at a point of the main window's client area.
+# Clicks at a point of the main window's client area, with the left button
+# or the one given third.
 click_at()
 {
     xdotool mousemove $((left + $1)) $((top + $2))
     sleep 0.2
-    xdotool click 1
+    xdotool click "${3:-1}"
 }
 
 # Presses the left button at one point of the screen, moves in small steps

@@ -1,3 +1,4 @@
+#include "dropevents.h"
 #include "filelistediting.h"
 #include "form.h"
 #include "listbox.h"
@@ -33,27 +34,12 @@ struct Fixture
             list->AddItem(text);
     }
 
-    // What the view receives when something is let go over it; the action
-    // the drop reports back to its source, none when it was refused.
-    Qt::DropAction drop(QMimeData *data, QPoint at, Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction)
-    {
-        QDragEnterEvent enter(at, offered, data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(list->viewport(), &enter);
-        if (!enter.isAccepted())
-            return Qt::IgnoreAction;
-        QDropEvent drop(at, offered, data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(list->viewport(), &drop);
-        return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
-    }
-
+    // Below the entries.
     Qt::DropAction dropFiles(const QStringList &paths, Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction)
     {
         QMimeData data;
-        QList<QUrl> urls;
-        for (const QString &path : paths)
-            urls << QUrl::fromLocalFile(path);
-        data.setUrls(urls);
-        return drop(&data, QPoint(10, 10), offered);
+        setFiles(data, paths);
+        return dropOn(list->viewport(), &data, list->viewport()->rect().bottomLeft() + QPoint(10, -2), offered);
     }
 };
 
@@ -112,10 +98,10 @@ void tst_FileListEditing::dropOfNoLocalFileAddsNothing()
     Fixture f;
     QMimeData data;
     data.setUrls({QUrl("https://example.org/data.csv")});
-    f.drop(&data, QPoint(10, 10));
+    dropOn(f.list->viewport(), &data, QPoint(10, 10));
     QMimeData text;
     text.setText("/etc/hostname");
-    f.drop(&text, QPoint(10, 10));
+    dropOn(f.list->viewport(), &text, QPoint(10, 10));
     QCOMPARE(f.list->ListCount(), 0);
     QVERIFY(f.windowSystem.calls.isEmpty());
 }

@@ -24,8 +24,8 @@ struct FileDialogRequest
     bool confirmOverwrite = false;
 };
 
-/// The modal file dialog itself: QFileDialog, the platform's native one where
-/// there is one, or a test's scripted fake.
+/// The modal file dialog itself: Windows' own dialogs there, QFileDialog
+/// elsewhere, or a test's scripted fake.
 class FileDialogs : public Seam<FileDialogs>
 {
 public:

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QSettings>
 
+// Windows has dialogs of its own (win32filedialogs.cpp).
+#ifndef Q_OS_WIN
 namespace {
 
 class QtFileDialogs final : public FileDialogs
@@ -46,17 +48,17 @@ FileDialogs &FileDialogs::native()
     static QtFileDialogs dialogs;
     return dialogs;
 }
+#endif
 
 // QFileDialog keeps its state in the settings of the organization
 // "QtProject", which every Qt program of the user shares, reading it when it
 // opens and writing it when it closes; there is no option against that. So
 // every settings file of this process lies inside the program file: a folder
 // inside a file can never be made, not even by root, and holds nothing to
-// read. The native format would be the registry on Windows, which has no such
-// place: there the settings are files too.
+// read. (On Windows, Qt's dialog keeps them in the registry whatever it is
+// told, which is why the program uses the system's own dialogs there.)
 void FileDialogs::keepNothingBetweenRuns()
 {
-    QSettings::setDefaultFormat(QSettings::IniFormat);
     const QString program = QCoreApplication::applicationFilePath();
     Q_ASSERT(QFileInfo(program).isFile());
     const QString nowhere = program + QStringLiteral("/settings");

@@ -128,6 +128,9 @@ IconImage iconImage(const QByteArray &file, int entry = 0)
     const qint64 offset = littleEndian(file, 6 + 16 * entry + 12, 4);
     image.offset = offset;
     image.bytes = littleEndian(file, 6 + 16 * entry + 8, 4);
+    // A PNG image has no bitmap header to read.
+    if (file.mid(offset, 4) == "\x89PNG")
+        return image;
     image.width = int(littleEndian(file, offset + 4, 4));
     image.height = int(littleEndian(file, offset + 8, 4) / 2);
     image.bitsPerPixel = int(littleEndian(file, offset + 14, 2));

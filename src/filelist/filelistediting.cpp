@@ -1,6 +1,7 @@
 #include "filelistediting.h"
 
 #include "filelist.h"
+#include "folderfiles.h"
 #include "form.h"
 #include "listbox.h"
 #include "messagebox.h"
@@ -14,8 +15,6 @@
 #include <QMimeData>
 #include <QUrl>
 
-#include <algorithm>
-
 namespace {
 
 QStringList droppedFiles(const QMimeData *data)
@@ -28,45 +27,6 @@ QStringList droppedFiles(const QMimeData *data)
             paths.append(url.toLocalFile());
     }
     return paths;
-}
-
-// Names compared as people read them: runs of digits by their value, so
-// "part2" comes before "part10", the rest without regard to letter case. The
-// collator would do this too, but not in the C locale.
-bool naturalLess(const QString &a, const QString &b)
-{
-    qsizetype i = 0;
-    qsizetype j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (a.at(i).isDigit() && b.at(j).isDigit()) {
-            const qsizetype startA = i;
-            const qsizetype startB = j;
-            while (i < a.size() && a.at(i).isDigit())
-                ++i;
-            while (j < b.size() && b.at(j).isDigit())
-                ++j;
-            QStringView digitsA = QStringView(a).mid(startA, i - startA);
-            QStringView digitsB = QStringView(b).mid(startB, j - startB);
-            while (digitsA.size() > 1 && digitsA.front() == u'0')
-                digitsA = digitsA.mid(1);
-            while (digitsB.size() > 1 && digitsB.front() == u'0')
-                digitsB = digitsB.mid(1);
-            if (digitsA.size() != digitsB.size())
-                return digitsA.size() < digitsB.size();
-            if (const int order = digitsA.compare(digitsB); order != 0)
-                return order < 0;
-            continue;
-        }
-        const int order = QStringView(a).mid(i, 1).compare(QStringView(b).mid(j, 1), Qt::CaseInsensitive);
-        if (order != 0)
-            return order < 0;
-        ++i;
-        ++j;
-    }
-    if ((i < a.size()) != (j < b.size()))
-        return j < b.size();
-    // Names equal but for letter case or leading zeros still need an order.
-    return a < b;
 }
 
 } // namespace
@@ -89,11 +49,8 @@ QStringList FileListEditing::filesToAdd(const QStringList &droppedPaths)
             files.append(QDir::toNativeSeparators(path));
             continue;
         }
-        const QDir folder(path);
-        QStringList names = folder.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted);
-        std::sort(names.begin(), names.end(), naturalLess);
-        for (const QString &name : std::as_const(names))
-            files.append(QDir::toNativeSeparators(folder.filePath(name)));
+        for (const QString &file : folderFiles(path))
+            files.append(QDir::toNativeSeparators(file));
     }
     return files;
 }

@@ -45,7 +45,11 @@ const char Options[] = R"(  -o, --output OUTPUT   the file to write; - is the st
   -h, --help, /?        show this help and exit
   --version             show the version and exit
 
-INPUT - is the standard input.
+INPUT - is the standard input. A folder stands for the files directly inside
+it, not hidden ones, in natural order ("part2" before "part10"). * and ? in
+the last part of an INPUT match names as in other Windows programs: the
+files and folders that match, not hidden ones, in natural order; a pattern
+that matches nothing is an error.
 )";
 const char Stops[] = R"(
 Ctrl+C, Ctrl+Break and closing the console stop the join, even one that waits
@@ -74,7 +78,8 @@ const char Options[] = R"(  -o, --output OUTPUT   the file to write; - is the st
   -h, --help            show this help and exit
   --version             show the version and exit
 
-INPUT - is the standard input.
+INPUT - is the standard input. A folder stands for the files directly inside
+it, not hidden ones, in natural order ("part2" before "part10").
 )";
 const char Stops[] = R"(
 SIGINT, SIGTERM and SIGHUP stop the join, even one that waits for a pipe, and

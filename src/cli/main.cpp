@@ -3,6 +3,7 @@
 #include "bytenames.h"
 #include "consoletext.h"
 #include "helptext.h"
+#include "inputfiles.h"
 #include "joinengine.h"
 #include "joinerror.h"
 #include "joinstop.h"
@@ -108,7 +109,16 @@ int main(int argc, char *argv[])
     if (inputs.isEmpty() && listed.isEmpty() && !stop.cancelled())
         return usageError(QStringLiteral("No input files."));
 
-    const QStringList files = inputs + listed;
+    QStringList files;
+    std::optional<QString> problem;
+    if (!stop.cancelled())
+        problem = appendInputFiles(inputs, true, &files);
+    if (!problem && !stop.cancelled())
+        problem = appendInputFiles(listed, false, &files);
+    if (problem && !stop.cancelled()) {
+        printLine(*problem);
+        return JoinFailed;
+    }
 
     JoinResult result{JoinResult::Status::Cancelled, {}, -1};
     if (!stop.cancelled()) {

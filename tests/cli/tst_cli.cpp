@@ -104,6 +104,8 @@ private slots:
     void names();
     void listEncodings_data();
     void listEncodings();
+    void folderInputs_data();
+    void folderInputs();
     void failedJoin_data();
     void failedJoin();
     void fileSizeLimit_data();
@@ -382,6 +384,61 @@ void tst_Cli::listEncodings()
     QCOMPARE(readFile(path("out.txt")), joined(items));
 }
 
+// A folder stands for the files directly inside it, not hidden ones, in natural order. On
+// Windows, * and ? in the last part of an argument match names, as the shell's do on Linux.
+void tst_Cli::folderInputs_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<QList<QByteArray>>("items");
+
+    const QList<QByteArray> folder{"notes", "Part1", "part2", "part10"};
+    QTest::addRow("folder") << QStringList{"d"} << QByteArray() << folder;
+    QTest::addRow("folder in a list") << QStringList{} << QByteArray("d\n") << folder;
+    QTest::addRow("folder ending in a slash, and a file in it")
+        << QStringList{"d/part2.csv", QDir::toNativeSeparators("d/")} << QByteArray() << QList<QByteArray>{"part2"} + folder;
+#ifdef Q_OS_WIN
+    QTest::addRow("pattern") << QStringList{"d\\part*.csv"} << QByteArray() << folder.mid(1);
+    QTest::addRow("pattern with ?") << QStringList{"d/part?.csv", "a.csv"} << QByteArray()
+                                    << QList<QByteArray>{"Part1", "part2", "a1", "a2", "a, 3"};
+    QTest::addRow("pattern that matches a folder") << QStringList{"?"} << QByteArray() << folder;
+    QTest::addRow("pattern in a list is a name") << QStringList{} << QByteArray("d/part*.csv\nd\n") << QList<QByteArray>{};
+#else
+    QTest::addRow("pattern is a name") << QStringList{"d/part*.csv"} << QByteArray() << QList<QByteArray>{};
+#endif
+}
+
+void tst_Cli::folderInputs()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, list);
+    QFETCH(QList<QByteArray>, items);
+
+    for (const char *name : {"part10", "part2", "Part1", "notes", "sub/inner"})
+        m_dir->write(QStringLiteral("d/%1%2").arg(name, name == QByteArray("notes") ? "" : ".csv"), name);
+    const QString hidden = m_dir->write("d/.hidden.csv", "hidden");
+#ifdef Q_OS_WIN
+    QVERIFY(SetFileAttributesW(reinterpret_cast<LPCWSTR>(hidden.utf16()), FILE_ATTRIBUTE_HIDDEN));
+#endif
+    writeFile(path("out.txt"), OldOutput);
+    if (!list.isEmpty()) {
+        writeFile(path("list.txt"), list);
+        arguments << "--files-from" << "list.txt";
+    }
+    const Run result = run(QStringList{"-o", "out.txt"} + arguments);
+    if (items.isEmpty()) {
+        // A name that stays a pattern names no file.
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.err.startsWith("quillmere-join: Cannot read file " + QDir::toNativeSeparators("d/part*.csv").toUtf8()),
+                 result.err.constData());
+        QCOMPARE(readFile(path("out.txt")), OldOutput);
+        return;
+    }
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(readFile(path("out.txt")), joined(items));
+}
+
 void tst_Cli::failedJoin_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -389,7 +446,9 @@ void tst_Cli::failedJoin_data()
 
     QTest::addRow("missing input, told first") << QStringList{"a.csv", "-o", "out.txt", "--files-from", "list.txt"}
                                                << "Cannot read file none.csv: No such file or directory.";
-    QTest::addRow("folder as input") << QStringList{"a.csv", "-o", "out.txt", "%1"} << "Cannot read file %1: It is a folder.";
+    QTest::addRow("folder that holds no files") << QStringList{"a.csv", "-o", "out.txt", "%1/empty"}
+                                                << "Cannot read file " + QDir::toNativeSeparators("%1/empty")
+                                                       + ": The folder holds no files.";
     QTest::addRow("control characters in a name") << QStringList{"-o", "out.txt", "x\x1B[2J.csv"}
                                                   << "Cannot read file x\\x1B[2J.csv: No such file or directory.";
     QTest::addRow("control characters in a list line") << QStringList{"-o", "out.txt", "--files-from", "more.txt"}
@@ -397,6 +456,10 @@ void tst_Cli::failedJoin_data()
     QTest::addRow("name not UTF-8 in a message") << QStringList{"-o", "out.txt", QStringLiteral("Gr\u00FC\u00DFe\u20AC.csv")}
                                                  << QStringLiteral("Cannot read file Gr\u00FC\u00DFe\u20AC.csv: No such file or "
                                                                    "directory.");
+#ifdef Q_OS_WIN
+    QTest::addRow("pattern that matches nothing") << QStringList{"a.csv", "-o", "out.txt", "*.none"}
+                                                  << "Cannot read file *.none: No file matches it.";
+#endif
     QTest::addRow("output folder missing") << QStringList{"a.csv", "-o", "none/out.txt"}
                                            << "Cannot write file " + QDir::toNativeSeparators("none/out.txt")
                                                   + ": No such file or directory.";
@@ -415,6 +478,7 @@ void tst_Cli::failedJoin()
         list.append(i % 2 == 0 ? "a.csv" : "b.csv");
     writeFile(path("list.txt"), (list.join('\n') + "\nnone.csv\n").toUtf8());
     writeFile(path("more.txt"), "\x1B]0;x\x07\n");
+    QVERIFY(QDir(m_dir->path()).mkdir("empty"));
     const QStringList before = files();
     arguments.replaceInStrings("%1", m_dir->path());
     const Run result = run(arguments);
@@ -588,7 +652,7 @@ void tst_Cli::helpFitsTheSystem()
     const QStringList here{"Ctrl+Break", "closing the console", "0xC000013A", "code page", "/?"};
     const QStringList elsewhere{"SIGHUP", "owner", "mode"};
 #else
-    const QStringList here{"SIGHUP", "owner, group, every mode", "ACLs", "socket"};
+    const QStringList here{"SIGHUP", "owner, group, every mode", "ACLs", "socket", "natural order"};
     const QStringList elsewhere{"Ctrl+C", "console", "/?"};
 #endif
     for (const QString &text : here)

@@ -1,18 +1,19 @@
-// consolehost [--code-page N] [--type TEXT] [--ctrl-c] [--stuck-output] -- PROGRAM [ARGUMENT...]
+// consolehost [--code-page N] [--type TEXT] [--ctrl-c] [--stuck-output] -- COMMAND LINE
 //
-// Runs PROGRAM on a console, as from cmd: its standard input the console's keyboard, its standard
-// error the console's screen, its standard output this program's, or with --stuck-output a pipe
-// that nobody reads. The console is a new one of its own. With --code-page,
-// the console's code pages are N. It types TEXT on the keyboard ("\r" is Enter, "\x1A" Ctrl+Z)
-// and, with --ctrl-c, presses Ctrl+C once PROGRAM has read what was typed (TEXT must not be
-// empty then), or once it has written into the stuck pipe. Then it prints "exit CODE", in hex, and the lines the console
-// shows, in UTF-8. Exits 77 where it has no console, 2 on a usage error.
+// Runs the command on a new console of its own, as from cmd: its standard input the console's
+// keyboard, its standard error the screen, its standard output this program's, or with
+// --stuck-output a pipe that nobody reads. With --code-page, the console's code pages are N. It
+// types TEXT on the keyboard ("\r" is Enter, "\x1A" Ctrl+Z) and, with --ctrl-c, presses Ctrl+C
+// once the program has read what was typed (TEXT must not be empty then), or has written into
+// the stuck pipe. Then it prints "exit CODE", in hex, and the lines on the screen, in UTF-8.
+// Exits 77 where no console can be made, 2 on a usage error.
 #include <windows.h>
 
 #include <fcntl.h>
 #include <io.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -23,42 +24,23 @@ BOOL WINAPI ignore(DWORD)
     return TRUE;
 }
 
-// The quoting that the C run-time's parser undoes.
-std::wstring quoted(const std::wstring &argument)
-{
-    if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos)
-        return argument;
-    std::wstring text = L"\"";
-    std::size_t slashes = 0;
-    for (const wchar_t c : argument) {
-        if (c == L'\\') {
-            ++slashes;
-            continue;
-        }
-        text.append(c == L'"' ? 2 * slashes + 1 : slashes, L'\\');
-        slashes = 0;
-        text += c;
-    }
-    text.append(2 * slashes, L'\\');
-    return text + L"\"";
-}
-
-void press(HANDLE keyboard, wchar_t c, WORD key, DWORD modifiers)
+void press(HANDLE keyboard, wchar_t c)
 {
     INPUT_RECORD records[2] = {};
     for (int i = 0; i < 2; ++i) {
+        KEY_EVENT_RECORD &key = records[i].Event.KeyEvent;
         records[i].EventType = KEY_EVENT;
-        records[i].Event.KeyEvent.bKeyDown = i == 0;
-        records[i].Event.KeyEvent.wRepeatCount = 1;
-        records[i].Event.KeyEvent.wVirtualKeyCode = key;
-        records[i].Event.KeyEvent.uChar.UnicodeChar = c;
-        records[i].Event.KeyEvent.dwControlKeyState = modifiers;
+        key.bKeyDown = i == 0;
+        key.wRepeatCount = 1;
+        key.wVirtualKeyCode = c == L'\r' ? VK_RETURN : c < L' ' ? WORD(L'@' + c) : 0;
+        key.uChar.UnicodeChar = c;
+        key.dwControlKeyState = c < L' ' && c != L'\r' ? LEFT_CTRL_PRESSED : 0;
     }
     DWORD written = 0;
     WriteConsoleInputW(keyboard, records, 2, &written);
 }
 
-// Waits, a tenth of a second at a time and at most 30 s, for what the console cannot signal.
+// Waits, a tenth of a second at a time and at most 30 s, for what the console does not signal.
 template <typename Condition>
 bool waitUntil(Condition condition)
 {
@@ -83,55 +65,46 @@ void print(const std::wstring &text)
 int main()
 {
     _setmode(_fileno(stdout), _O_BINARY);
+    // The command line after " -- " is the program's, quoted as the caller quoted it.
+    const wchar_t *commandLine = std::wcsstr(GetCommandLineW(), L" -- ");
     int count = 0;
     wchar_t **arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (commandLine == nullptr || arguments == nullptr)
+        return 2;
+    std::wstring command = commandLine + 4;
     std::wstring typed;
     UINT codePage = 0;
     bool ctrlC = false;
     bool stuckOutput = false;
-    int i = 1;
-    for (; i < count && std::wstring(arguments[i]) != L"--"; ++i) {
+    for (int i = 1; i < count && std::wstring(arguments[i]) != L"--"; ++i) {
         const std::wstring option = arguments[i];
-        if (option == L"--code-page" && i + 1 < count) {
+        if (option == L"--code-page" && i + 1 < count)
             codePage = UINT(_wtoi(arguments[++i]));
-        } else if (option == L"--type" && i + 1 < count) {
+        else if (option == L"--type" && i + 1 < count)
             typed = arguments[++i];
-        } else if (option == L"--ctrl-c") {
-            ctrlC = true;
-        } else if (option == L"--stuck-output") {
-            stuckOutput = true;
-        } else {
+        else if (option == L"--ctrl-c" || option == L"--stuck-output")
+            (option == L"--ctrl-c" ? ctrlC : stuckOutput) = true;
+        else
             return 2;
-        }
     }
-    if (i + 1 >= count)
-        return 2;
-    std::wstring command;
-    for (++i; i < count; ++i)
-        command += (command.empty() ? L"" : L" ") + quoted(arguments[i]);
 
     HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     FreeConsole();
-    if (!AllocConsole()) {
-        std::fprintf(stderr, "consolehost: no console (%lu)\n", GetLastError());
+    if (!AllocConsole())
         return 77;
-    }
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    const HANDLE keyboard = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                        &inherited, OPEN_EXISTING, 0, nullptr);
-    const HANDLE screen = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      &inherited, OPEN_EXISTING, 0, nullptr);
-    if (keyboard == INVALID_HANDLE_VALUE || screen == INVALID_HANDLE_VALUE) {
-        std::fprintf(stderr, "consolehost: no console\n");
+    const DWORD access = GENERIC_READ | GENERIC_WRITE;
+    const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    const HANDLE keyboard = CreateFileW(L"CONIN$", access, sharing, &inherited, OPEN_EXISTING, 0, nullptr);
+    const HANDLE screen = CreateFileW(L"CONOUT$", access, sharing, &inherited, OPEN_EXISTING, 0, nullptr);
+    if (keyboard == INVALID_HANDLE_VALUE || screen == INVALID_HANDLE_VALUE)
         return 77;
-    }
     if (codePage != 0 && !(SetConsoleCP(codePage) && SetConsoleOutputCP(codePage)))
         return 2;
     // Ctrl+C goes to every program on the console, this one too.
     SetConsoleCtrlHandler(ignore, TRUE);
-    HANDLE stuckRead = nullptr;
-    if (stuckOutput && (!CreatePipe(&stuckRead, &output, &inherited, 4096)
-                        || !SetHandleInformation(stuckRead, HANDLE_FLAG_INHERIT, 0)))
+    HANDLE stuck = nullptr;
+    if (stuckOutput && !CreatePipe(&stuck, &output, &inherited, 4096))
         return 2;
     SetHandleInformation(output, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
 
@@ -142,32 +115,24 @@ int main()
     startup.hStdOutput = output;
     startup.hStdError = screen;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-        std::fprintf(stderr, "consolehost: cannot start the program (%lu)\n", GetLastError());
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
         return 2;
-    }
     for (const wchar_t c : typed)
-        press(keyboard, c, c == L'\r' ? VK_RETURN : 0, c < L' ' && c != L'\r' ? LEFT_CTRL_PRESSED : 0);
-    if (ctrlC) {
-        // The program reads what was typed once it has taken it out of the console's buffer.
-        const bool ready = stuckOutput ? waitUntil([&] {
-            DWORD available = 0;
-            return PeekNamedPipe(stuckRead, nullptr, 0, nullptr, &available, nullptr) && available > 0;
-        })
-                                       : waitUntil([&] {
-                                             DWORD events = 1;
-                                             return GetNumberOfConsoleInputEvents(keyboard, &events) && events == 0;
-                                         });
-        if (ready)
-            press(keyboard, 3, 'C', LEFT_CTRL_PRESSED);
-    }
-    DWORD code = 0;
+        press(keyboard, c);
+    // What was typed is read once the program has taken it out of the console's buffer.
+    if (ctrlC && waitUntil([&] {
+            DWORD waiting = 1;
+            return stuckOutput ? PeekNamedPipe(stuck, nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0
+                               : GetNumberOfConsoleInputEvents(keyboard, &waiting) && waiting == 0;
+        }))
+        press(keyboard, 3);
     if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
         TerminateProcess(process.hProcess, 1);
-        std::fprintf(stdout, "timeout\n");
+        std::printf("timeout\n");
     }
+    DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
-    std::fprintf(stdout, "exit %08lx\n", code);
+    std::printf("exit %08lx\n", code);
 
     CONSOLE_SCREEN_BUFFER_INFO info{};
     GetConsoleScreenBufferInfo(screen, &info);

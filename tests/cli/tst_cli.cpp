@@ -453,7 +453,9 @@ void tst_Cli::failedJoin_data()
                                                   << "Cannot read file x\\x1B[2J.csv: No such file or directory.";
     QTest::addRow("control characters in a list line") << QStringList{"-o", "out.txt", "--files-from", "more.txt"}
                                                        << "Cannot read file \\x1B]0;x\\x07: No such file or directory.";
-    QTest::addRow("name not UTF-8 in a message") << QStringList{"-o", "out.txt", QStringLiteral("Gr\u00FC\u00DFe\u20AC.csv")}
+    QTest::addRow("mark in a list line") << QStringList{"-o", "out.txt", "--files-from", "marks.txt"}
+                                         << QStringLiteral("Cannot read file \uFEFFa.csv: No such file or directory.");
+    QTest::addRow("name beyond ASCII, in UTF-8") << QStringList{"-o", "out.txt", QStringLiteral("Gr\u00FC\u00DFe\u20AC.csv")}
                                                  << QStringLiteral("Cannot read file Gr\u00FC\u00DFe\u20AC.csv: No such file or "
                                                                    "directory.");
 #ifdef Q_OS_WIN
@@ -478,6 +480,7 @@ void tst_Cli::failedJoin()
         list.append(i % 2 == 0 ? "a.csv" : "b.csv");
     writeFile(path("list.txt"), (list.join('\n') + "\nnone.csv\n").toUtf8());
     writeFile(path("more.txt"), "\x1B]0;x\x07\n");
+    writeFile(path("marks.txt"), "\xEF\xBB\xBF" "a.csv\n\xEF\xBB\xBF" "a.csv\n"); // the list's mark, and a name's
     QVERIFY(QDir(m_dir->path()).mkdir("empty"));
     const QStringList before = files();
     arguments.replaceInStrings("%1", m_dir->path());

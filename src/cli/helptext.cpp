@@ -88,7 +88,8 @@ being replaced: that is then completed.
 )";
 #endif
 
-const char Order[] = R"(Order: first the INPUTs in the order given, then the paths of each LIST, in
+const char Order[] = R"(
+Order: first the INPUTs in the order given, then the paths of each LIST, in
 the order of the --files-from options. A path given twice is read twice.
 Every input is checked before the first byte is read.
 

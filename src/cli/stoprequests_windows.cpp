@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -20,7 +21,8 @@ constexpr DWORD ConsoleStopWaitMs = 1000;
 
 std::atomic<bool> g_stop{false};
 HANDLE g_stopped = nullptr; // an event, set with g_stop
-QString g_failure;          // written before g_stop is set, read after
+std::mutex g_failureLock;
+QString g_failure;
 
 // A write into a pipe that nobody reads waits for ever, on the join's writing thread, where no
 // stop is looked at. The standard output is written into straight, never replaced, so nothing
@@ -123,7 +125,8 @@ void relayConsoleInput()
 
 QString failure()
 {
-    return g_stop.load() ? g_failure : QString();
+    const std::lock_guard lock(g_failureLock);
+    return g_failure;
 }
 
 int endStopped()
@@ -138,7 +141,10 @@ bool waitForStop(unsigned long milliseconds)
 
 void stopFailed(const QString &message)
 {
-    g_failure = message;
+    {
+        const std::lock_guard lock(g_failureLock);
+        g_failure = message;
+    }
     requestStop();
 }
 

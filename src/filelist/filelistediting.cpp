@@ -2,10 +2,10 @@
 
 #include "errorreport.h"
 #include "filelist.h"
+#include "folderfiles.h"
 #include "form.h"
 #include "listbox.h"
 #include "listhistory.h"
-#include "naturalorder.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -14,8 +14,6 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QUrl>
-
-#include <algorithm>
 
 namespace {
 
@@ -60,11 +58,8 @@ QStringList FileListEditing::filesToAdd(const QStringList &droppedPaths)
             files.append(QDir::toNativeSeparators(path));
             continue;
         }
-        const QDir folder(path);
-        QStringList names = folder.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted);
-        std::sort(names.begin(), names.end(), naturalLess);
-        for (const QString &name : std::as_const(names))
-            files.append(QDir::toNativeSeparators(folder.filePath(name)));
+        for (const QString &file : folderFiles(path))
+            files.append(QDir::toNativeSeparators(file));
     }
     return files;
 }

@@ -40,9 +40,14 @@ QString cannotJoinMessage(const QString &path, const QString &reason)
 
 QString displayPath(const QString &path)
 {
+    return escapedControls(QDir::toNativeSeparators(path));
+}
+
+QString escapedControls(const QString &text)
+{
     QString shown;
-    shown.reserve(path.size());
-    for (const QChar c : QDir::toNativeSeparators(path)) {
+    shown.reserve(text.size());
+    for (const QChar c : text) {
         if (c.unicode() >= 0x20 && c.unicode() != 0x7F && (c.unicode() < 0x80 || c.unicode() > 0x9F)) {
             shown += c;
             continue;

@@ -14,11 +14,14 @@ QString cannotWriteMessage(const QString &path, const QString &reason);
 /** "Cannot join the files into <path>:\n<reason>.", for what is no file's fault. */
 QString cannotJoinMessage(const QString &path, const QString &reason);
 
-/**
- * @p path as a message shows it: in native notation, with every control character written as the
- * \xHH of its UTF-8 bytes, so that a name can neither garble nor drive a terminal.
- */
+/** @p path as a message shows it: in native notation, its control characters escaped. */
 QString displayPath(const QString &path);
+
+/**
+ * @p text with every control character written as the \xHH of its UTF-8 bytes, so that a name
+ * in it can neither garble nor drive a terminal.
+ */
+QString escapedControls(const QString &text);
 
 /** @p reason without the period that some systems' texts end in, to stand inside a sentence. */
 QString reasonText(const QString &reason);

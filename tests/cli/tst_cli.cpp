@@ -9,6 +9,10 @@
 #include <QProcess>
 #include <QTest>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <grp.h>
@@ -45,6 +49,27 @@ Run finish(QProcess &process)
     return run;
 }
 
+// The lines that a join of items gives: each with CR LF, and one more CR LF.
+QByteArray joined(const QList<QByteArray> &items)
+{
+    QByteArray bytes;
+    for (const QByteArray &item : items)
+        bytes += item + "\r\n";
+    return bytes + "\r\n";
+}
+
+// @p text in UTF-16 after its byte-order mark, little or big endian.
+QByteArray utf16(const QString &text, bool littleEndian)
+{
+    QByteArray bytes = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+    for (const QChar c : text) {
+        const char low = char(c.unicode() & 0xFF);
+        const char high = char(c.unicode() >> 8);
+        bytes.append(littleEndian ? low : high).append(littleEndian ? high : low);
+    }
+    return bytes;
+}
+
 #ifdef Q_OS_UNIX
 // Whether the running joiner has @p file open (Linux).
 bool hasOpen(const QProcess &process, const QString &file)
@@ -77,12 +102,19 @@ private slots:
     void standardOutputIsAnInput();
     void names_data();
     void names();
+    void listEncodings_data();
+    void listEncodings();
+    void folderInputs_data();
+    void folderInputs();
     void failedJoin_data();
     void failedJoin();
     void fileSizeLimit_data();
     void fileSizeLimit();
     void stopSignals_data();
     void stopSignals();
+    void console_data();
+    void console();
+    void helpFitsTheSystem();
     void folderThatTakesNoNewFile();
     void nonAsciiPaths();
 
@@ -141,6 +173,15 @@ void tst_Cli::usage_data()
                                     << "quillmere-join: Unknown option 'x'.\n" + Hint;
     QTest::addRow("value missing") << QStringList{"a.csv", "-o"} << 2 << QByteArray()
                                    << "quillmere-join: Missing value after '-o'.\n" + Hint;
+    QTest::addRow("control characters in an option") << QStringList{"--\x1B[2J", "a.csv"} << 2 << QByteArray()
+                                                     << "quillmere-join: Unknown option '\\x1B[2J'.\n" + Hint;
+#ifdef Q_OS_WIN
+    QTest::addRow("/? is help") << QStringList{"a.csv", "/?"} << 0
+                                << QByteArray("Usage: quillmere-join -o OUTPUT [--files-from LIST]... [INPUT]...\n") << QByteArray();
+#else
+    QTest::addRow("/? is a name") << QStringList{"a.csv", "/?"} << 2 << QByteArray()
+                                  << "quillmere-join: No output file: give -o OUTPUT.\n" + Hint;
+#endif
     QTest::addRow("version") << QStringList{"--version"} << 0 << QByteArray("quillmere-join 1.00\n") << QByteArray();
     QTest::addRow("help") << QStringList{"-o", "out.txt", "--help"} << 0
                           << QByteArray("Usage: quillmere-join -o OUTPUT [--files-from LIST]... [INPUT]...\n") << QByteArray();
@@ -244,9 +285,20 @@ void tst_Cli::names_data()
     QTest::addRow("argument no UTF-8") << QByteArray() << QStringList{"-o", "%1", "a.csv"}
                                        << QByteArray("The argument \"out\\xFF.txt\" is no UTF-8 text, so no file of exactly "
                                                      "that name can be opened.");
+#ifndef Q_OS_WIN
     QTest::addRow("list line no UTF-8") << QByteArray("a.csv\nin\xC3.csv\n") << QStringList{"-o", "out.txt"}
                                         << QByteArray("Line 2 of list.txt, \"in\\xC3.csv\", is no UTF-8 text, so no file of "
                                                       "exactly that name can be opened.");
+#endif
+    QTest::addRow("list marked UTF-8, line no UTF-8")
+        << QByteArray("\xEF\xBB\xBF\x1B.csv\r\nin\xC3.csv\n") << QStringList{"-o", "out.txt"}
+        << QByteArray("Line 2 of list.txt, \"in\\xC3.csv\", is no UTF-8 text, so no file of exactly that name can be "
+                      "opened.");
+    QTest::addRow("UTF-16 list, half a character") << utf16("a.csv\r\nb", true).chopped(1) << QStringList{"-o", "out.txt"}
+                                                   << QByteArray("Line 2 of list.txt is no UTF-16 text, so it names no file.");
+    QTest::addRow("UTF-16 list, NUL") << utf16(QStringLiteral("a.csv\nb.csv") + QChar(0) + "\n", false)
+                                      << QStringList{"-o", "out.txt"}
+                                      << QByteArray("Line 2 of list.txt holds a NUL character, which no file name can hold.");
     QTest::addRow("NUL in a list line") << QByteArray("a.csv\r\nb.csv\0c.csv\r\n", 20) << QStringList{"-o", "out.txt"}
                                         << QByteArray("Line 2 of list.txt holds a NUL byte, which no file name can hold.");
     QTest::addRow("list line too long") << "a.csv\n\n" + QByteArray((64 << 10) + 1, 'x') + "\n"
@@ -287,6 +339,106 @@ void tst_Cli::names()
     QCOMPARE(files(), before);
 }
 
+// A list may be UTF-8 or UTF-16, as Windows' own programs write them; on Windows, one that is
+// neither is in the console's code page, as cmd writes "dir /b > list.txt". These runs have no
+// console, so that is the system's OEM code page; the rows take code page 437.
+void tst_Cli::listEncodings_data()
+{
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<QList<QByteArray>>("items");
+
+    const QString umlauts = QStringLiteral("Gr\u00FC\u00DFe.csv");
+    const QList<QByteArray> a{"a1", "a2", "a, 3"};
+    QTest::addRow("UTF-8, no mark") << umlauts.toUtf8() + "\na.csv\n" << QList<QByteArray>{"g"} + a;
+    QTest::addRow("UTF-8, marked, CR LF") << "\xEF\xBB\xBF" + umlauts.toUtf8() + "\r\n\r\nc.csv"
+                                          << QList<QByteArray>{"g", "c1 ", "c\"2"};
+    QTest::addRow("UTF-16 LE, CR LF") << utf16("\r\nc.csv\r\n" + umlauts + "\r\n", true)
+                                      << QList<QByteArray>{"c1 ", "c\"2", "g"};
+    QTest::addRow("UTF-16 BE, no last line end") << utf16("a.csv\n" + umlauts, false) << a + QList<QByteArray>{"g"};
+#ifdef Q_OS_WIN
+    QTest::addRow("code page") << QByteArray("a.csv\r\nGr\x81\xE1" "e.csv\r\n") << a + QList<QByteArray>{"g"};
+    // "\xC3\xA9" is UTF-8 too, but the next line is not.
+    QTest::addRow("code page, shown by a later line") << QByteArray("\xC3\xA9.csv\nGr\x81\xE1" "e.csv\n")
+                                                      << QList<QByteArray>{"box", "g"};
+#endif
+}
+
+void tst_Cli::listEncodings()
+{
+    QFETCH(QByteArray, list);
+    QFETCH(QList<QByteArray>, items);
+
+#ifdef Q_OS_WIN
+    DWORD codePage = 0;
+    GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTCODEPAGE | LOCALE_RETURN_NUMBER,
+                   reinterpret_cast<LPWSTR>(&codePage), sizeof codePage / sizeof(WCHAR));
+    if (QByteArray(QTest::currentDataTag()).startsWith("code page") && codePage != 437)
+        QSKIP("the system's OEM code page is not 437");
+#endif
+    writeFile(path(QStringLiteral("Gr\u00FC\u00DFe.csv")), "g\n");
+    writeFile(path(QStringLiteral("\u251C\u2310.csv")), "box");
+    writeFile(path("list.txt"), list);
+    const Run result = run({"-o", "out.txt", "--files-from", "list.txt"});
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(readFile(path("out.txt")), joined(items));
+}
+
+// A folder stands for the files directly inside it, not hidden ones, in natural order. On
+// Windows, * and ? in the last part of an argument match names, as the shell's do on Linux.
+void tst_Cli::folderInputs_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<QList<QByteArray>>("items");
+
+    const QList<QByteArray> folder{"notes", "Part1", "part2", "part10"};
+    QTest::addRow("folder") << QStringList{"d"} << QByteArray() << folder;
+    QTest::addRow("folder in a list") << QStringList{} << QByteArray("d\n") << folder;
+    QTest::addRow("folder ending in a slash, and a file in it")
+        << QStringList{"d/part2.csv", QDir::toNativeSeparators("d/")} << QByteArray() << QList<QByteArray>{"part2"} + folder;
+#ifdef Q_OS_WIN
+    QTest::addRow("pattern") << QStringList{"d\\part*.csv"} << QByteArray() << folder.mid(1);
+    QTest::addRow("pattern with ?") << QStringList{"d/part?.csv", "a.csv"} << QByteArray()
+                                    << QList<QByteArray>{"Part1", "part2", "a1", "a2", "a, 3"};
+    QTest::addRow("pattern that matches a folder") << QStringList{"?"} << QByteArray() << folder;
+    QTest::addRow("pattern in a list is a name") << QStringList{} << QByteArray("d/part*.csv\nd\n") << QList<QByteArray>{};
+#else
+    QTest::addRow("pattern is a name") << QStringList{"d/part*.csv"} << QByteArray() << QList<QByteArray>{};
+#endif
+}
+
+void tst_Cli::folderInputs()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, list);
+    QFETCH(QList<QByteArray>, items);
+
+    for (const char *name : {"part10", "part2", "Part1", "notes", "sub/inner"})
+        m_dir->write(QStringLiteral("d/%1%2").arg(name, name == QByteArray("notes") ? "" : ".csv"), name);
+    const QString hidden = m_dir->write("d/.hidden.csv", "hidden");
+#ifdef Q_OS_WIN
+    QVERIFY(SetFileAttributesW(reinterpret_cast<LPCWSTR>(hidden.utf16()), FILE_ATTRIBUTE_HIDDEN));
+#endif
+    writeFile(path("out.txt"), OldOutput);
+    if (!list.isEmpty()) {
+        writeFile(path("list.txt"), list);
+        arguments << "--files-from" << "list.txt";
+    }
+    const Run result = run(QStringList{"-o", "out.txt"} + arguments);
+    if (items.isEmpty()) {
+        // A name that stays a pattern names no file.
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.err.startsWith("quillmere-join: Cannot read file " + QDir::toNativeSeparators("d/part*.csv").toUtf8()),
+                 result.err.constData());
+        QCOMPARE(readFile(path("out.txt")), OldOutput);
+        return;
+    }
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(readFile(path("out.txt")), joined(items));
+}
+
 void tst_Cli::failedJoin_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -294,7 +446,22 @@ void tst_Cli::failedJoin_data()
 
     QTest::addRow("missing input, told first") << QStringList{"a.csv", "-o", "out.txt", "--files-from", "list.txt"}
                                                << "Cannot read file none.csv: No such file or directory.";
-    QTest::addRow("folder as input") << QStringList{"a.csv", "-o", "out.txt", "%1"} << "Cannot read file %1: It is a folder.";
+    QTest::addRow("folder that holds no files") << QStringList{"a.csv", "-o", "out.txt", "%1/empty"}
+                                                << "Cannot read file " + QDir::toNativeSeparators("%1/empty")
+                                                       + ": The folder holds no files.";
+    QTest::addRow("control characters in a name") << QStringList{"-o", "out.txt", "x\x1B[2J.csv"}
+                                                  << "Cannot read file x\\x1B[2J.csv: No such file or directory.";
+    QTest::addRow("control characters in a list line") << QStringList{"-o", "out.txt", "--files-from", "more.txt"}
+                                                       << "Cannot read file \\x1B]0;x\\x07: No such file or directory.";
+    QTest::addRow("mark in a list line") << QStringList{"-o", "out.txt", "--files-from", "marks.txt"}
+                                         << QStringLiteral("Cannot read file \uFEFFa.csv: No such file or directory.");
+    QTest::addRow("name beyond ASCII, in UTF-8") << QStringList{"-o", "out.txt", QStringLiteral("Gr\u00FC\u00DFe\u20AC.csv")}
+                                                 << QStringLiteral("Cannot read file Gr\u00FC\u00DFe\u20AC.csv: No such file or "
+                                                                   "directory.");
+#ifdef Q_OS_WIN
+    QTest::addRow("pattern that matches nothing") << QStringList{"a.csv", "-o", "out.txt", "*.none"}
+                                                  << "Cannot read file *.none: No file matches it.";
+#endif
     QTest::addRow("output folder missing") << QStringList{"a.csv", "-o", "none/out.txt"}
                                            << "Cannot write file " + QDir::toNativeSeparators("none/out.txt")
                                                   + ": No such file or directory.";
@@ -312,6 +479,9 @@ void tst_Cli::failedJoin()
     for (int i = 0; i < 1000; ++i)
         list.append(i % 2 == 0 ? "a.csv" : "b.csv");
     writeFile(path("list.txt"), (list.join('\n') + "\nnone.csv\n").toUtf8());
+    writeFile(path("more.txt"), "\x1B]0;x\x07\n");
+    writeFile(path("marks.txt"), "\xEF\xBB\xBF" "a.csv\n\xEF\xBB\xBF" "a.csv\n"); // the list's mark, and a name's
+    QVERIFY(QDir(m_dir->path()).mkdir("empty"));
     const QStringList before = files();
     arguments.replaceInStrings("%1", m_dir->path());
     const Run result = run(arguments);
@@ -370,17 +540,21 @@ void tst_Cli::fileSizeLimit()
 #endif
 }
 
-// A join that waits for a pipe ends by the signal, the output as it was. The signal comes once
+// A join that waits for a pipe ends by the signal, the output as it was, and so does the reading
+// of a list from a pipe, before the join begins. The signal comes once
 // the joiner has the pipe open, or once a writer holds it open and writes nothing. (What a cancel
 // does while the output is being replaced, tst_joinfaults tells.)
 void tst_Cli::stopSignals_data()
 {
     QTest::addColumn<int>("signal");
     QTest::addColumn<bool>("writer"); // one that holds the pipe open, silent
+    QTest::addColumn<bool>("list");   // the pipe is a list, not an input
 #ifdef Q_OS_UNIX
-    QTest::addRow("SIGINT, nobody writing") << SIGINT << false;
-    QTest::addRow("SIGTERM, writer silent") << SIGTERM << true;
-    QTest::addRow("SIGHUP, writer silent") << SIGHUP << true;
+    QTest::addRow("SIGINT, nobody writing") << SIGINT << false << false;
+    QTest::addRow("SIGTERM, writer silent") << SIGTERM << true << false;
+    QTest::addRow("SIGHUP, writer silent") << SIGHUP << true << false;
+    QTest::addRow("SIGINT, list, nobody writing") << SIGINT << false << true;
+    QTest::addRow("SIGTERM, list, writer silent") << SIGTERM << true << true;
 #endif
 }
 
@@ -391,12 +565,13 @@ void tst_Cli::stopSignals()
 #else
     QFETCH(int, signal);
     QFETCH(bool, writer);
+    QFETCH(bool, list);
 
     writeFile(path("out.txt"), OldOutput);
     QVERIFY(makePipe(path("pipe")));
     const QStringList before = files();
     QProcess process;
-    start(process, {"-o", "out.txt", "a.csv", "pipe"});
+    start(process, list ? QStringList{"-o", "out.txt", "a.csv", "--files-from", "pipe"} : QStringList{"-o", "out.txt", "a.csv", "pipe"});
     const int holder = writer ? holdPipeOpen(path("pipe")) : -1;
     if (writer)
         QVERIFY(holder >= 0);
@@ -411,6 +586,82 @@ void tst_Cli::stopSignals()
     QCOMPARE(readFile(path("out.txt")), OldOutput);
     QCOMPARE(files(), before);
 #endif
+}
+
+// On Windows, on a console of its own (consolehost): messages show as text, a list is read in
+// the console's code page, and Ctrl+C stops a join or a list that waits for the console, or a
+// standard output that waits for its reader, leaving the output as it was.
+void tst_Cli::console_data()
+{
+    QTest::addColumn<QStringList>("host"); // consolehost's options
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("exitCode");
+    QTest::addColumn<QString>("screen"); // its last line
+    QTest::addColumn<QByteArray>("output");
+
+    const QString stopped = "c000013a";
+    QTest::addRow("message") << QStringList{} << QStringList{"-o", "out.txt", QStringLiteral("Gr\u00FC\u00DFe\u20AC.csv")}
+                             << "00000001" << QStringLiteral("quillmere-join: Cannot read file Gr\u00FC\u00DFe\u20AC.csv: ")
+                             << OldOutput;
+    QTest::addRow("list in code page 850") << QStringList{"--code-page", "850"}
+                                           << QStringList{"-o", "out.txt", "--files-from", "850.txt"} << "00000000"
+                                           << QString() << joined({"o"});
+    QTest::addRow("Ctrl+Z ends the input") << QStringList{"--type", "p,q\r\x1A\r"} << QStringList{"-o", "out.txt", "b.csv", "-"}
+                                           << "00000000" << "^Z" << joined({"b1", "", "b2", "p", "q"});
+    QTest::addRow("Ctrl+C, join waits") << QStringList{"--type", "p,q\r", "--ctrl-c"} << QStringList{"-o", "out.txt", "a.csv", "-"}
+                                        << stopped << "p,q" << OldOutput;
+    QTest::addRow("Ctrl+C, list waits") << QStringList{"--type", "a.csv\r", "--ctrl-c"}
+                                        << QStringList{"-o", "out.txt", "--files-from", "-"} << stopped << "a.csv" << OldOutput;
+    QTest::addRow("Ctrl+C, output waits") << QStringList{"--stuck-output", "--ctrl-c"} << QStringList{"-o", "-", "big.csv"}
+                                          << stopped << QString() << OldOutput;
+}
+
+void tst_Cli::console()
+{
+#ifndef Q_OS_WIN
+    QSKIP("a Windows console");
+#else
+    QFETCH(QStringList, host);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, exitCode);
+    QFETCH(QString, screen);
+    QFETCH(QByteArray, output);
+
+    writeFile(path("out.txt"), OldOutput);
+    writeFile(path("850.txt"), "\x9B.csv\r\n"); // \u00F8 in code page 850, \u00A2 in 437
+    writeFile(path(QStringLiteral("\u00F8.csv")), "o");
+    writeFile(path("big.csv"), QByteArray(1 << 20, 'x'));
+    const QStringList before = files();
+    QProcess process;
+    process.setWorkingDirectory(m_dir->path());
+    process.start(QStringLiteral(QUILLMERE_CONSOLE_HOST_PATH), host + QStringList{"--", QUILLMERE_JOIN_PATH} + arguments);
+    const Run result = finish(process);
+    if (result.exitCode == 77)
+        QSKIP("no console can be made here");
+    QCOMPARE(result.exitCode, 0);
+    const QStringList lines = QString::fromUtf8(result.out).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.value(0), "exit " + exitCode);
+    QVERIFY2(lines.value(lines.size() - 1, QString()).startsWith(screen), qPrintable(lines.join(u'|')));
+    QCOMPARE(readFile(path("out.txt")), output);
+    QCOMPARE(files(), before);
+#endif
+}
+
+// The help says what applies on the system it runs on.
+void tst_Cli::helpFitsTheSystem()
+{
+    const QString help = QString::fromUtf8(run({"--help"}).out);
+#ifdef Q_OS_WIN
+    const QStringList here{"Ctrl+Break", "closing the console", "0xC000013A", "code page", "/?"};
+    const QStringList elsewhere{"SIGHUP", "owner", "mode"};
+#else
+    const QStringList here{"SIGHUP", "owner, group, every mode", "ACLs", "socket", "natural order"};
+    const QStringList elsewhere{"Ctrl+C", "console", "/?"};
+#endif
+    for (const QString &text : here)
+        QVERIFY2(help.contains(text), qPrintable(text));
+    for (const QString &text : elsewhere)
+        QVERIFY2(!help.contains(text), qPrintable(text));
 }
 
 // The reported case, as an ordinary user: the output's folder takes no new file, so the join is

@@ -1,6 +1,6 @@
 #include "naturalorder.h"
 
-// The collator would order names this way too, but not in the C locale.
+// The collator would do this too, but not in the C locale.
 bool naturalLess(const QString &a, const QString &b)
 {
     qsizetype i = 0;
@@ -33,6 +33,5 @@ bool naturalLess(const QString &a, const QString &b)
     }
     if ((i < a.size()) != (j < b.size()))
         return j < b.size();
-    // Names equal but for letter case or leading zeros still need an order.
     return a < b;
 }

@@ -1,0 +1,149 @@
+// consolehost [--code-page N] [--type TEXT] [--ctrl-c] [--stuck-output] -- COMMAND LINE
+//
+// Runs the command on a new console of its own, as from cmd: its standard input the console's
+// keyboard, its standard error the screen, its standard output this program's, or with
+// --stuck-output a pipe that nobody reads. With --code-page, the console's code pages are N. It
+// types TEXT on the keyboard ("\r" is Enter, "\x1A" Ctrl+Z) and, with --ctrl-c, presses Ctrl+C
+// once the program has read what was typed (TEXT must not be empty then), or has written into
+// the stuck pipe. Then it prints "exit CODE", in hex, and the lines on the screen, in UTF-8.
+// Exits 77 where no console can be made, 2 on a usage error.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+BOOL WINAPI ignore(DWORD)
+{
+    return TRUE;
+}
+
+void press(HANDLE keyboard, wchar_t c)
+{
+    INPUT_RECORD records[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        KEY_EVENT_RECORD &key = records[i].Event.KeyEvent;
+        records[i].EventType = KEY_EVENT;
+        key.bKeyDown = i == 0;
+        key.wRepeatCount = 1;
+        key.wVirtualKeyCode = c == L'\r' ? VK_RETURN : c < L' ' ? WORD(L'@' + c) : 0;
+        key.uChar.UnicodeChar = c;
+        key.dwControlKeyState = c < L' ' && c != L'\r' ? LEFT_CTRL_PRESSED : 0;
+    }
+    DWORD written = 0;
+    WriteConsoleInputW(keyboard, records, 2, &written);
+}
+
+// Waits, a tenth of a second at a time and at most 30 s, for what the console does not signal.
+template <typename Condition>
+bool waitUntil(Condition condition)
+{
+    for (int i = 0; i < 300; ++i) {
+        if (condition())
+            return true;
+        Sleep(100);
+    }
+    return false;
+}
+
+void print(const std::wstring &text)
+{
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(std::size_t(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), bytes.data(), size, nullptr, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+}
+
+} // namespace
+
+int main()
+{
+    _setmode(_fileno(stdout), _O_BINARY);
+    // The command line after " -- " is the program's, quoted as the caller quoted it.
+    const wchar_t *commandLine = std::wcsstr(GetCommandLineW(), L" -- ");
+    int count = 0;
+    wchar_t **arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (commandLine == nullptr || arguments == nullptr)
+        return 2;
+    std::wstring command = commandLine + 4;
+    std::wstring typed;
+    UINT codePage = 0;
+    bool ctrlC = false;
+    bool stuckOutput = false;
+    for (int i = 1; i < count && std::wstring(arguments[i]) != L"--"; ++i) {
+        const std::wstring option = arguments[i];
+        if (option == L"--code-page" && i + 1 < count)
+            codePage = UINT(_wtoi(arguments[++i]));
+        else if (option == L"--type" && i + 1 < count)
+            typed = arguments[++i];
+        else if (option == L"--ctrl-c" || option == L"--stuck-output")
+            (option == L"--ctrl-c" ? ctrlC : stuckOutput) = true;
+        else
+            return 2;
+    }
+
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    FreeConsole();
+    if (!AllocConsole())
+        return 77;
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    const DWORD access = GENERIC_READ | GENERIC_WRITE;
+    const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    const HANDLE keyboard = CreateFileW(L"CONIN$", access, sharing, &inherited, OPEN_EXISTING, 0, nullptr);
+    const HANDLE screen = CreateFileW(L"CONOUT$", access, sharing, &inherited, OPEN_EXISTING, 0, nullptr);
+    if (keyboard == INVALID_HANDLE_VALUE || screen == INVALID_HANDLE_VALUE)
+        return 77;
+    if (codePage != 0 && !(SetConsoleCP(codePage) && SetConsoleOutputCP(codePage)))
+        return 2;
+    // Ctrl+C goes to every program on the console, this one too.
+    SetConsoleCtrlHandler(ignore, TRUE);
+    HANDLE stuck = nullptr;
+    if (stuckOutput && !CreatePipe(&stuck, &output, &inherited, 4096))
+        return 2;
+    SetHandleInformation(output, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = keyboard;
+    startup.hStdOutput = output;
+    startup.hStdError = screen;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
+        return 2;
+    for (const wchar_t c : typed)
+        press(keyboard, c);
+    // What was typed is read once the program has taken it out of the console's buffer.
+    if (ctrlC && waitUntil([&] {
+            DWORD waiting = 1;
+            return stuckOutput ? PeekNamedPipe(stuck, nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0
+                               : GetNumberOfConsoleInputEvents(keyboard, &waiting) && waiting == 0;
+        }))
+        press(keyboard, 3);
+    if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
+        TerminateProcess(process.hProcess, 1);
+        std::printf("timeout\n");
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    std::printf("exit %08lx\n", code);
+
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    GetConsoleScreenBufferInfo(screen, &info);
+    for (SHORT row = 0; row <= info.dwCursorPosition.Y; ++row) {
+        std::vector<wchar_t> line(std::size_t(info.dwSize.X));
+        DWORD read = 0;
+        ReadConsoleOutputCharacterW(screen, line.data(), DWORD(line.size()), COORD{0, row}, &read);
+        std::wstring text(line.data(), read);
+        text.erase(text.find_last_not_of(L' ') + 1);
+        print(text + L"\n");
+    }
+    std::fflush(stdout);
+    return 0;
+}

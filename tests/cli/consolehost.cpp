@@ -1,16 +1,14 @@
-// consolehost [--code-page N] [--type TEXT] [--ctrl-c] [--stuck-output] -- COMMAND LINE
+// consolehost --report FILE [--code-page N] [--type TEXT] [--ctrl-c] [--stuck-output] -- COMMAND LINE
 //
 // Runs the command on a new console of its own, as from cmd: its standard input the console's
 // keyboard, its standard error the screen, its standard output this program's, or with
 // --stuck-output a pipe that nobody reads. With --code-page, the console's code pages are N. It
 // types TEXT on the keyboard ("\r" is Enter, "\x1A" Ctrl+Z) and, with --ctrl-c, presses Ctrl+C
 // once the program has read what was typed (TEXT must not be empty then), or has written into
-// the stuck pipe. Then it prints "exit CODE", in hex, and the lines on the screen, in UTF-8.
+// the stuck pipe. Then it writes "exit CODE", in hex, and the lines on the screen, in UTF-8, to
+// FILE: a pipe to the caller has lost them now and then under Wine.
 // Exits 77 where no console can be made, 2 on a usage error.
 #include <windows.h>
-
-#include <fcntl.h>
-#include <io.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -52,19 +50,18 @@ bool waitUntil(Condition condition)
     return false;
 }
 
-void print(const std::wstring &text)
+void print(std::FILE *report, const std::wstring &text)
 {
     const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(std::size_t(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), bytes.data(), size, nullptr, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    std::fwrite(bytes.data(), 1, bytes.size(), report);
 }
 
 } // namespace
 
 int main()
 {
-    _setmode(_fileno(stdout), _O_BINARY);
     // The command line after " -- " is the program's, quoted as the caller quoted it.
     const wchar_t *commandLine = std::wcsstr(GetCommandLineW(), L" -- ");
     int count = 0;
@@ -73,12 +70,15 @@ int main()
         return 2;
     std::wstring command = commandLine + 4;
     std::wstring typed;
+    std::wstring reportPath;
     UINT codePage = 0;
     bool ctrlC = false;
     bool stuckOutput = false;
     for (int i = 1; i < count && std::wstring(arguments[i]) != L"--"; ++i) {
         const std::wstring option = arguments[i];
-        if (option == L"--code-page" && i + 1 < count)
+        if (option == L"--report" && i + 1 < count)
+            reportPath = arguments[++i];
+        else if (option == L"--code-page" && i + 1 < count)
             codePage = UINT(_wtoi(arguments[++i]));
         else if (option == L"--type" && i + 1 < count)
             typed = arguments[++i];
@@ -88,6 +88,9 @@ int main()
             return 2;
     }
 
+    std::FILE *report = reportPath.empty() ? nullptr : _wfopen(reportPath.c_str(), L"wb");
+    if (report == nullptr)
+        return 2;
     HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     FreeConsole();
     if (!AllocConsole())
@@ -128,11 +131,11 @@ int main()
         press(keyboard, 3);
     if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
         TerminateProcess(process.hProcess, 1);
-        std::printf("timeout\n");
+        std::fprintf(report, "timeout\n");
     }
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
-    std::printf("exit %08lx\n", code);
+    std::fprintf(report, "exit %08lx\n", code);
 
     CONSOLE_SCREEN_BUFFER_INFO info{};
     GetConsoleScreenBufferInfo(screen, &info);
@@ -142,8 +145,7 @@ int main()
         ReadConsoleOutputCharacterW(screen, line.data(), DWORD(line.size()), COORD{0, row}, &read);
         std::wstring text(line.data(), read);
         text.erase(text.find_last_not_of(L' ') + 1);
-        print(text + L"\n");
+        print(report, text + L"\n");
     }
-    std::fflush(stdout);
-    return 0;
+    return std::fclose(report) == 0 ? 0 : 2;
 }

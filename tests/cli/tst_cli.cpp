@@ -631,15 +631,17 @@ void tst_Cli::console()
     writeFile(path("850.txt"), "\x9B.csv\r\n"); // \u00F8 in code page 850, \u00A2 in 437
     writeFile(path(QStringLiteral("\u00F8.csv")), "o");
     writeFile(path("big.csv"), QByteArray(1 << 20, 'x'));
+    writeFile(path("report.txt"), {});
     const QStringList before = files();
     QProcess process;
     process.setWorkingDirectory(m_dir->path());
-    process.start(QStringLiteral(QUILLMERE_CONSOLE_HOST_PATH), host + QStringList{"--", QUILLMERE_JOIN_PATH} + arguments);
+    process.start(QStringLiteral(QUILLMERE_CONSOLE_HOST_PATH),
+                  QStringList{"--report", "report.txt"} + host + QStringList{"--", QUILLMERE_JOIN_PATH} + arguments);
     const Run result = finish(process);
     if (result.exitCode == 77)
         QSKIP("no console can be made here");
     QCOMPARE(result.exitCode, 0);
-    const QStringList lines = QString::fromUtf8(result.out).split(u'\n', Qt::SkipEmptyParts);
+    const QStringList lines = QString::fromUtf8(readFile(path("report.txt"))).split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.value(0), "exit " + exitCode);
     QVERIFY2(lines.value(lines.size() - 1, QString()).startsWith(screen), qPrintable(lines.join(u'|')));
     QCOMPARE(readFile(path("out.txt")), output);

@@ -9,6 +9,7 @@
 // FILE: a pipe to the caller has lost them now and then under Wine.
 // Exits 77 where no console can be made, 2 on a usage error.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cwchar>

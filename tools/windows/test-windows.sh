@@ -158,7 +158,15 @@ registry_snapshot() {
         | awk '/^\[/ { key = $0; print key "|"; next } NF && key { print key "|" $0 }' | LC_ALL=C sort
 }
 # The data of a value, KEY's default one without NAME; "listed" for whether it is there at all.
-reg_value() { run_wine reg query "$1" ${2:+/v "$2"} 2>>"$log" | tr -d '\r' | sed -n "s/^ *${2:-(Default)} *REG_[A-Z_]* *//p"; }
+# Wine's reg has now and then handed back nothing through the pipe for a value that is there: a
+# value comes back empty only after three reads.
+reg_value() {
+    for _ in 1 2 3; do
+        value=$(run_wine reg query "$1" ${2:+/v "$2"} 2>>"$log" | tr -d '\r' | sed -n "s/^ *${2:-(Default)} *REG_[A-Z_]* *//p")
+        [ -z "$value" ] || break
+    done
+    printf '%s\n' "$value"
+}
 reg_listed() { if run_wine reg query "$1" ${2:+/v "$2"} >>"$log" 2>&1; then echo listed; fi; }
 # The programs listed in Settings > Apps, as "PRODUCTCODE|||NAME".
 listed_programs() { run_wine uninstaller --list 2>>"$log" | tr -d '\r'; }

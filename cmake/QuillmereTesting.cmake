@@ -41,6 +41,6 @@ function(quillmere_add_x11_test name)
         return()
     endif()
     add_test(NAME ${name}_x11
-        COMMAND ${QUILLMERE_XVFB_RUN} -a -s "-screen 0 1024x768x24 -nolisten tcp" $<TARGET_FILE:${name}>)
+        COMMAND ${QUILLMERE_XVFB_RUN} -a -s "-screen 0 1024x768x24 -nolisten tcp -noreset" $<TARGET_FILE:${name}>)
     set_tests_properties(${name}_x11 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=xcb" RESOURCE_LOCK xvfb TIMEOUT 300)
 endfunction()

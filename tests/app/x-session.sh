@@ -19,10 +19,12 @@ x_session_begin()
         # xvfb-run -a takes the first free display from where it starts
         # looking; test runs side by side start at different places, so that
         # they seldom reach for the same one at the same moment, and when they
-        # do, the run is repeated on another.
+        # do, the run is repeated on another. Without -noreset the server
+        # starts afresh each time its last client leaves, and refuses the
+        # program that connects at that moment.
         for attempt in 1 2 3; do
             QUILLMERE_UNDER_X=1 xvfb-run -a -n $((100 + ($$ + 131 * attempt) % 800)) \
-                -s "-screen 0 1024x768x24" "$@"
+                -s "-screen 0 1024x768x24 -noreset" "$@"
             status=$?
             [ "$status" -ne "$LostDisplay" ] && exit "$status"
             echo "the virtual X server could not be reached; again on another"
@@ -47,6 +49,10 @@ x_session_end()
 fail()
 {
     echo "FAIL: $*"
+    if [ -s "$work/program-errors.txt" ]; then
+        echo "the program's standard error:"
+        cat "$work/program-errors.txt"
+    fi
     exit 1
 }
 
@@ -64,6 +70,8 @@ wait_for_window()
         [ -n "$(window_line "$1")" ] && return 0
         if [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null; then
             xwininfo -root >/dev/null 2>&1 || exit "$LostDisplay"
+            grep -q "could not connect to display" "$work/program-errors.txt" 2>/dev/null \
+                && exit "$LostDisplay"
             fail "the program ended while waiting for the window \"$1\""
         fi
         sleep 0.1
@@ -102,7 +110,9 @@ wait_for_focus()
 # for its main window; sets left and top to its client area's screen position.
 start_program()
 {
-    (cd "$work" && QT_QPA_PLATFORM=xcb exec "$program" "$@") &
+    # What the program says is kept for fail() to show, and for
+    # wait_for_window to tell a display it could not reach.
+    (cd "$work" && QT_QPA_PLATFORM=xcb exec "$program" "$@" 2>>"$work/program-errors.txt") &
     pid=$!
     wait_for_window Quillmere
     main_window=$(($(window_line Quillmere | awk '{ print $1 }')))

@@ -206,7 +206,6 @@ void tst_CommonDialog::maxFileSizeLimitsTheSelection()
         QCOMPARE(dialog.FileName().count(QChar(0)), files);
 }
 
-// Qt's own dialog, not the platform's: "*.*" must not hide a name without a dot.
 void tst_CommonDialog::showSaveTakesOneNameOnly_data()
 {
     QTest::addColumn<QStringList>("answer");
@@ -243,6 +242,7 @@ void tst_CommonDialog::showSaveTakesOneNameOnly()
     QCOMPARE(dialog.FileName(), message.isEmpty() ? native(answer.constFirst()) : QString("before"));
 }
 
+// Qt's own dialog, not the platform's: "*.*" must not hide a name without a dot.
 void tst_CommonDialog::allFilesFilterShowsNamesWithoutADot()
 {
     TestFolder dir;

@@ -51,23 +51,6 @@ QStringList RecordingWindowSystem::callsOf(const QString &function) const
     return matching;
 }
 
-QString RecordingWindowSystem::argument(const char *text)
-{
-    return text ? u'"' + QString::fromUtf8(text) + u'"' : QStringLiteral("null");
-}
-
-QString RecordingWindowSystem::argument(const RECT *rect)
-{
-    if (!rect)
-        return QStringLiteral("null");
-    return QStringLiteral("{%1,%2,%3,%4}").arg(rect->left).arg(rect->top).arg(rect->right).arg(rect->bottom);
-}
-
-QString RecordingWindowSystem::argument(const OSVERSIONINFO *version)
-{
-    return version ? QString::number(version->dwOSVersionInfoSize) : QStringLiteral("null");
-}
-
 void RecordingWindowSystem::record(const char *function, const QStringList &arguments)
 {
     calls << QString::fromLatin1(function) + u'(' + arguments.join(QStringLiteral(", ")) + u')';

@@ -60,13 +60,19 @@ public:
     QStringList callsOf(const QString &function) const;
 
 private:
-    static QString argument(const char *text);
-    static QString argument(const winapi::RECT *rect);
-    static QString argument(const winapi::OSVERSIONINFO *version);
-    template <typename Number, typename = std::enable_if_t<std::is_integral_v<Number>>>
-    static QString argument(Number value)
+    template <typename Value>
+    static QString argument(Value value)
     {
-        return QString::number(qint64(value));
+        if constexpr (std::is_integral_v<Value>)
+            return QString::number(qint64(value));
+        else if (!value)
+            return QStringLiteral("null");
+        else if constexpr (std::is_same_v<Value, const char *>)
+            return u'"' + QString::fromUtf8(value) + u'"';
+        else if constexpr (std::is_same_v<Value, winapi::RECT *>)
+            return QStringLiteral("{%1,%2,%3,%4}").arg(value->left).arg(value->top).arg(value->right).arg(value->bottom);
+        else
+            return QString::number(value->dwOSVersionInfoSize);
     }
     template <typename... Values>
     static QStringList arguments(Values... values)

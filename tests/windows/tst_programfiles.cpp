@@ -35,39 +35,26 @@ QString versionValue(const char *program, const wchar_t *name)
     return QString::fromWCharArray(value, length > 0 ? int(length) - 1 : 0);
 }
 
-HMODULE loadResources(const char *program)
+// A resource as the program file stores it.
+QByteArray resource(const char *program, LPCWSTR name, LPCWSTR type)
 {
     const std::wstring file = nativePath(program);
-    return LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-}
-
-QByteArray resource(HMODULE module, LPCWSTR name, LPCWSTR type)
-{
-    if (const HRSRC found = FindResourceW(module, name, type)) {
+    const HMODULE module = LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    QByteArray bytes;
+    if (const HRSRC found = module ? FindResourceW(module, name, type) : nullptr) {
         if (const HGLOBAL loaded = LoadResource(module, found))
-            return QByteArray(static_cast<const char *>(LockResource(loaded)), qsizetype(SizeofResource(module, found)));
+            bytes = QByteArray(static_cast<const char *>(LockResource(loaded)), qsizetype(SizeofResource(module, found)));
     }
-    return {};
-}
-
-QByteArray manifest(const char *program)
-{
-    const HMODULE module = loadResources(program);
-    if (!module)
-        return {};
-    const QByteArray text = resource(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
-    FreeLibrary(module);
-    return text;
+    if (module)
+        FreeLibrary(module);
+    return bytes;
 }
 
 // The images of the program's icon as "WIDTH:BITS" (256 for a side of 0), each one that Windows
 // makes an icon of. The icon is a group (resource type 14) of images (type 3).
 QStringList iconImages(const char *program)
 {
-    const HMODULE module = loadResources(program);
-    if (!module)
-        return {QStringLiteral("(cannot load)")};
-    const QByteArray directory = resource(module, L"IDI_ICON1", MAKEINTRESOURCEW(14));
+    const QByteArray directory = resource(program, L"IDI_ICON1", MAKEINTRESOURCEW(14));
     QStringList images;
     // A group's directory: three words, then 14 bytes an image, ending in the image's resource id.
     const int count = directory.size() >= 6 ? quint8(directory[4]) | quint8(directory[5]) << 8 : 0;
@@ -75,15 +62,14 @@ QStringList iconImages(const char *program)
         const char *entry = directory.constData() + 6 + 14 * i;
         const int width = quint8(entry[0]) ? quint8(entry[0]) : 256;
         const int bits = quint8(entry[6]) | quint8(entry[7]) << 8;
-        const int id = quint8(entry[12]) | quint8(entry[13]) << 8;
-        QByteArray image = resource(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(3));
+        QByteArray image = resource(program, MAKEINTRESOURCEW(quint8(entry[12]) | quint8(entry[13]) << 8),
+                                    MAKEINTRESOURCEW(3));
         const HICON icon = CreateIconFromResourceEx(reinterpret_cast<PBYTE>(image.data()), DWORD(image.size()),
                                                     TRUE, 0x00030000, width, width, LR_DEFAULTCOLOR);
         images.append(icon ? QStringLiteral("%1:%2").arg(width).arg(bits) : QStringLiteral("%1: unusable").arg(width));
         if (icon)
             DestroyIcon(icon);
     }
-    FreeLibrary(module);
     return images;
 }
 
@@ -147,7 +133,7 @@ void tst_ProgramFiles::manifest()
 {
     QFETCH(QByteArray, program);
 
-    const QByteArray text = ::manifest(program);
+    const QByteArray text = resource(program, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
     QVERIFY2(!text.isEmpty(), "no manifest");
     QVERIFY(text.contains(">UTF-8</activeCodePage>"));
     QVERIFY(text.contains("<requestedExecutionLevel level=\"asInvoker\""));

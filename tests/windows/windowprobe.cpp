@@ -10,81 +10,32 @@
 //   no-dialog TITLE      waits for the dialog TITLE to go; prints nothing
 //   close TITLE          closes the window TITLE, as its close box does, and waits for it to go
 //   entries TITLE NAME...  the centre on the screen of each named entry of the list view in the
-//                        window TITLE, "X Y" a line in the order asked, once all are listed
+//                        dialog TITLE, "X Y" a line in the order asked, once all are listed
 //   clipboard            the text on the clipboard, in UTF-8
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #include <commctrl.h>
 
-#include <fcntl.h>
-#include <io.h>
-
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <cwchar>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace {
 
-std::wstring wide(const char *text)
+HWND findWindow(const wchar_t *title, bool owned)
 {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    std::wstring result(length > 0 ? length - 1 : 0, L'\0');
-    if (length > 1)
-        MultiByteToWideChar(CP_ACP, 0, text, -1, result.data(), length);
-    return result;
-}
-
-std::string utf8(const wchar_t *text, int length)
-{
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string result(size > 0 ? size : 0, '\0');
-    if (size > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text, length, result.data(), size, nullptr, nullptr);
-    return result;
-}
-
-enum class Owner { None, Some };
-
-struct Search {
-    std::wstring title;
-    Owner owner;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK matchWindow(HWND window, LPARAM parameter)
-{
-    auto &search = *reinterpret_cast<Search *>(parameter);
-    wchar_t title[512];
-    if (!IsWindowVisible(window) || GetWindowTextW(window, title, 512) <= 0 || search.title != title)
-        return TRUE;
-    const bool owned = GetWindow(window, GW_OWNER) != nullptr;
-    if (owned != (search.owner == Owner::Some))
-        return TRUE;
-    search.found = window;
-    return FALSE;
-}
-
-HWND findWindow(const std::wstring &title, Owner owner)
-{
-    Search search{title, owner};
-    EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-BOOL CALLBACK matchListView(HWND window, LPARAM parameter)
-{
-    wchar_t className[64];
-    if (GetClassNameW(window, className, 64) > 0 && std::wcscmp(className, WC_LISTVIEWW) == 0
-        && IsWindowVisible(window)) {
-        *reinterpret_cast<HWND *>(parameter) = window;
-        return FALSE;
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, nullptr, title))) {
+        if (IsWindowVisible(window) && (GetWindow(window, GW_OWNER) != nullptr) == owned)
+            return window;
     }
-    return TRUE;
+    return nullptr;
+}
+
+// An empty answer once no such window is left.
+std::optional<std::string> absence(const wchar_t *title, bool owned)
+{
+    return findWindow(title, owned) ? std::nullopt : std::optional<std::string>("");
 }
 
 // Polls every tenth of a second until probe gives a result or the time is up.
@@ -106,101 +57,61 @@ std::optional<std::string> clientArea(HWND window)
     POINT origin{0, 0};
     if (!window || !IsWindowEnabled(window) || !GetClientRect(window, &client) || !ClientToScreen(window, &origin))
         return std::nullopt;
-    char line[96];
-    std::snprintf(line, sizeof line, "%ld %ld %ld %ld\n", origin.x, origin.y,
-                  client.right - client.left, client.bottom - client.top);
-    return line;
+    return std::to_string(origin.x) + ' ' + std::to_string(origin.y) + ' ' + std::to_string(client.right) + ' '
+        + std::to_string(client.bottom) + '\n';
 }
 
-// A list view belongs to another process, which writes its answers into memory of its own:
-// the questions and the answers go through a block allocated there.
-class RemoteBlock
-{
-public:
-    RemoteBlock(HWND window, SIZE_T size) : m_size(size)
-    {
-        DWORD processId = 0;
-        GetWindowThreadProcessId(window, &processId);
-        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-        if (m_process)
-            m_address = VirtualAllocEx(m_process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
-    }
-    ~RemoteBlock()
-    {
-        if (m_address)
-            VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
-        if (m_process)
-            CloseHandle(m_process);
-    }
-    RemoteBlock(const RemoteBlock &) = delete;
-    RemoteBlock &operator=(const RemoteBlock &) = delete;
-
-    bool valid() const { return m_address != nullptr; }
-    char *address(SIZE_T offset) const { return static_cast<char *>(m_address) + offset; }
-    bool write(SIZE_T offset, const void *data, SIZE_T size) const
-    {
-        return offset + size <= m_size && WriteProcessMemory(m_process, address(offset), data, size, nullptr);
-    }
-    bool read(SIZE_T offset, void *data, SIZE_T size) const
-    {
-        return offset + size <= m_size && ReadProcessMemory(m_process, address(offset), data, size, nullptr);
-    }
-
-private:
-    HANDLE m_process = nullptr;
-    void *m_address = nullptr;
-    SIZE_T m_size;
+// A list view of another process reads the questions from, and writes its answers into, memory
+// of that process: a block allocated there.
+struct Block {
+    LVFINDINFOW find;
+    RECT label;
+    wchar_t name[MAX_PATH];
 };
 
-constexpr int TextCapacity = 260;
-constexpr SIZE_T TextOffset = 256;
-constexpr SIZE_T BlockSize = TextOffset + TextCapacity * sizeof(wchar_t);
-static_assert(sizeof(LVITEMW) <= TextOffset && sizeof(RECT) <= TextOffset);
-
-std::optional<std::string> entryCentres(const std::wstring &title, const std::vector<std::wstring> &names)
+std::optional<std::string> entryCentres(const wchar_t *title, wchar_t *const *names, int count)
 {
     HWND list = nullptr;
-    if (const HWND dialog = findWindow(title, Owner::Some))
-        EnumChildWindows(dialog, matchListView, reinterpret_cast<LPARAM>(&list));
-    if (!list)
-        return std::nullopt;
-    const RemoteBlock block(list, BlockSize);
-    if (!block.valid())
-        return std::nullopt;
+    if (const HWND dialog = findWindow(title, true)) {
+        EnumChildWindows(dialog, [](HWND window, LPARAM found) -> BOOL {
+            wchar_t name[64];
+            if (!IsWindowVisible(window) || !GetClassNameW(window, name, 64) || std::wcscmp(name, WC_LISTVIEWW) != 0)
+                return TRUE;
+            *reinterpret_cast<HWND *>(found) = window;
+            return FALSE;
+        }, reinterpret_cast<LPARAM>(&list));
+    }
+    DWORD processId = 0;
+    const HANDLE process = list && GetWindowThreadProcessId(list, &processId)
+        ? OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId) : nullptr;
+    auto *const remote = process
+        ? static_cast<Block *>(VirtualAllocEx(process, nullptr, sizeof(Block), MEM_COMMIT, PAGE_READWRITE)) : nullptr;
 
-    std::vector<std::optional<POINT>> centres(names.size());
-    const int count = int(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int index = 0; index < count; ++index) {
-        LVITEMW item{};
-        item.iSubItem = 0;
-        item.pszText = reinterpret_cast<LPWSTR>(block.address(TextOffset));
-        item.cchTextMax = TextCapacity;
-        wchar_t text[TextCapacity] = {};
-        if (!block.write(0, &item, sizeof item)
-            || SendMessageW(list, LVM_GETITEMTEXTW, index, reinterpret_cast<LPARAM>(block.address(0))) <= 0
-            || !block.read(TextOffset, text, sizeof text - sizeof(wchar_t))) {
-            continue;
+    std::optional<std::string> lines;
+    if (remote)
+        lines.emplace();
+    for (int i = 0; lines && i < count; ++i) {
+        Block block{};
+        block.find.flags = LVFI_STRING;
+        block.find.psz = remote->name;
+        std::wcsncpy(block.name, names[i], MAX_PATH - 1);
+        block.label.left = LVIR_LABEL;
+        LRESULT index = -1;
+        if (!WriteProcessMemory(process, remote, &block, sizeof block, nullptr)
+            || (index = SendMessageW(list, LVM_FINDITEMW, WPARAM(-1), reinterpret_cast<LPARAM>(&remote->find))) < 0
+            || !SendMessageW(list, LVM_GETITEMRECT, WPARAM(index), reinterpret_cast<LPARAM>(&remote->label))
+            || !ReadProcessMemory(process, &remote->label, &block.label, sizeof block.label, nullptr)) {
+            lines.reset();
+            break;
         }
-        RECT label{};
-        label.left = LVIR_LABEL;
-        if (!block.write(0, &label, sizeof label)
-            || !SendMessageW(list, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(block.address(0)))
-            || !block.read(0, &label, sizeof label)) {
-            continue;
-        }
-        POINT centre{(label.left + label.right) / 2, (label.top + label.bottom) / 2};
+        POINT centre{(block.label.left + block.label.right) / 2, (block.label.top + block.label.bottom) / 2};
         MapWindowPoints(list, nullptr, &centre, 1);
-        for (size_t i = 0; i < names.size(); ++i) {
-            if (names[i] == text)
-                centres[i] = centre;
-        }
+        *lines += std::to_string(centre.x) + ' ' + std::to_string(centre.y) + '\n';
     }
-    std::string lines;
-    for (const auto &centre : centres) {
-        if (!centre)
-            return std::nullopt;
-        lines += std::to_string(centre->x) + ' ' + std::to_string(centre->y) + '\n';
-    }
+    if (remote)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    if (process)
+        CloseHandle(process);
     return lines;
 }
 
@@ -211,7 +122,10 @@ std::optional<std::string> clipboardText()
     std::optional<std::string> text;
     if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
         if (const auto *characters = static_cast<const wchar_t *>(GlobalLock(data))) {
-            text = utf8(characters, int(std::wcslen(characters)));
+            if (const int size = WideCharToMultiByte(CP_UTF8, 0, characters, -1, nullptr, 0, nullptr, nullptr)) {
+                text.emplace(size - 1, '\0'); // and the string's own NUL
+                WideCharToMultiByte(CP_UTF8, 0, characters, -1, text->data(), size, nullptr, nullptr);
+            }
             GlobalUnlock(data);
         }
     }
@@ -219,60 +133,40 @@ std::optional<std::string> clipboardText()
     return text;
 }
 
-// An empty answer once no such window is left.
-std::optional<std::string> absence(const std::wstring &title, Owner owner)
-{
-    if (findWindow(title, owner))
-        return std::nullopt;
-    return std::string();
-}
-
-int usage()
-{
-    std::fprintf(stderr, "usage: windowprobe window|dialog|no-dialog|close SECONDS TITLE\n"
-                         "       windowprobe entries SECONDS TITLE NAME...\n"
-                         "       windowprobe clipboard SECONDS\n");
-    return 2;
-}
-
 } // namespace
 
-int main(int argc, char **argv)
+int wmain(int argc, wchar_t **argv)
 {
-    if (argc < 3)
-        return usage();
-    const std::string command = argv[1];
-    const int seconds = std::atoi(argv[2]);
-    const std::wstring title = argc > 3 ? wide(argv[3]) : std::wstring();
+    const std::wstring command = argc > 2 ? argv[1] : L"";
+    const int seconds = argc > 2 ? int(std::wcstol(argv[2], nullptr, 10)) : 0;
+    const wchar_t *title = argc > 3 ? argv[3] : L"";
 
     std::optional<std::string> result;
-    if ((command == "window" || command == "dialog") && argc == 4) {
-        const Owner owner = command == "window" ? Owner::None : Owner::Some;
-        result = waitFor(seconds, [&] { return clientArea(findWindow(title, owner)); });
-    } else if (command == "no-dialog" && argc == 4) {
-        result = waitFor(seconds, [&] { return absence(title, Owner::Some); });
-    } else if (command == "close" && argc == 4) {
-        const HWND window = waitFor(seconds, [&] { return findWindow(title, Owner::None); });
+    if ((command == L"window" || command == L"dialog") && argc == 4) {
+        result = waitFor(seconds, [&] { return clientArea(findWindow(title, command == L"dialog")); });
+    } else if (command == L"no-dialog" && argc == 4) {
+        result = waitFor(seconds, [&] { return absence(title, true); });
+    } else if (command == L"close" && argc == 4) {
+        const HWND window = waitFor(seconds, [&] { return findWindow(title, false); });
         if (window && PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0))
-            result = waitFor(seconds, [&] { return absence(title, Owner::None); });
-    } else if (command == "entries" && argc > 4) {
-        std::vector<std::wstring> names;
-        for (int i = 4; i < argc; ++i)
-            names.push_back(wide(argv[i]));
-        result = waitFor(seconds, [&] { return entryCentres(title, names); });
-    } else if (command == "clipboard" && argc == 3) {
+            result = waitFor(seconds, [&] { return absence(title, false); });
+    } else if (command == L"entries" && argc > 4) {
+        result = waitFor(seconds, [&] { return entryCentres(title, argv + 4, argc - 4); });
+    } else if (command == L"clipboard" && argc == 3) {
         result = waitFor(seconds, clipboardText);
     } else {
-        return usage();
+        std::fputs("usage: windowprobe window|dialog|no-dialog|close SECONDS TITLE\n"
+                   "       windowprobe entries SECONDS TITLE NAME...\n"
+                   "       windowprobe clipboard SECONDS\n", stderr);
+        return 2;
     }
 
     if (!result) {
-        std::fprintf(stderr, "windowprobe: %s %s: nothing within %d s\n", command.c_str(),
-                     argc > 3 ? argv[3] : "", seconds);
+        std::fprintf(stderr, "windowprobe: %ls %ls: nothing within %d s\n", command.c_str(), title, seconds);
         return 1;
     }
-    // As it stands: the clipboard's text has line ends of its own.
-    _setmode(_fileno(stdout), _O_BINARY);
-    std::fwrite(result->data(), 1, result->size(), stdout);
-    return 0;
+    // As it stands, not in the C library's text mode: the clipboard's text has line ends of its own.
+    DWORD written = 0;
+    return WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), result->data(), DWORD(result->size()), &written, nullptr)
+        ? 0 : 1;
 }

@@ -2,9 +2,7 @@
 #include "itemreader.h"
 #include "joinengine.h"
 #include "joinerror.h"
-#ifndef Q_OS_WIN
 #include "pipeends.h"
-#endif
 #include "testfolder.h"
 
 #include <QDir>
@@ -12,14 +10,8 @@
 
 #include <atomic>
 #include <map>
-#include <thread>
 
-#ifndef Q_OS_WIN
-#include <cerrno>
-
-#include <sys/stat.h>
-#include <unistd.h>
-#else
+#ifdef Q_OS_WIN
 // Where there are no named pipes, no pipe is read.
 struct PipeReader
 {
@@ -27,13 +19,19 @@ struct PipeReader
     void finish() {}
     QByteArray bytes;
 };
+#else
+#include <cerrno>
+
+#include <unistd.h>
 #endif
 
 using Call = FaultySystemCalls::Call;
+using Status = JoinResult::Status;
 
 namespace {
 
 enum class Output { New, Replaced, Staged, Pipe };
+enum class Fault { Error, Shorten };
 
 // Enough for the output to be written in several turns and copied in place in several pieces,
 // and blanks held back in a temporary file of their own.
@@ -43,30 +41,44 @@ QList<QByteArray> inputContents()
     return {QByteArray("alpha,\"beta, gamma\",delta\r\n").repeated(48000), "\"q\"x" + heldBlanks + "y\n", "last"};
 }
 
-// Which calls each kind of fault is made in: where the system can give that reason.
+// Which calls each kind of fault is made in: where the system can give that reason. The join's
+// first flush comes when the join is complete but nothing is replaced yet; the last call of a
+// copy in place, once the join is copied in.
 #ifdef Q_OS_WIN
 const QList<Call> Writing{Call::CreateFileW, Call::WriteFile,    Call::FlushFileBuffers,
                           Call::SetEndOfFile, Call::ReplaceFileW, Call::MoveFileExW};
 const QList<Call> Opening{Call::CreateFileW, Call::ReplaceFileW, Call::MoveFileExW, Call::DeleteFileW};
 const QList<Call> Moving{Call::ReadFile, Call::WriteFile};
+const Call Flush = Call::FlushFileBuffers;
+const Call CopyEnd = Call::SetEndOfFile;
 #else
 const QList<Call> Writing{Call::openat, Call::write,  Call::fsync,     Call::fallocate,
                           Call::ftruncate, Call::linkat, Call::renameat2, Call::fsetxattr};
 const QList<Call> Interruptible{Call::openat, Call::read,      Call::write, Call::close, Call::fsync,
                                 Call::ftruncate, Call::fallocate, Call::flock, Call::poll, Call::fchmod};
 const QList<Call> Moving{Call::read, Call::write};
+const Call Flush = Call::fsync;
+const Call CopyEnd = Call::ftruncate;
 #endif
-
-enum class Fault { Error, Shorten };
 
 // Where the system looks for the folder for temporary files.
 const char *const TemporaryFolderVariables[] = {"TMPDIR", "TMP", "TEMP"};
+
+const QString KeptIn = QStringLiteral("; the whole join is kept in ");
+
+// The file in which a failed join's message says the whole join is kept; empty where it names none.
+QString keptFile(const QString &message)
+{
+    const qsizetype at = message.indexOf(KeptIn);
+    return at < 0 ? QString() : QDir::fromNativeSeparators(message.mid(at + KeptIn.size()).chopped(1));
+}
 
 } // namespace
 
 Q_DECLARE_METATYPE(Output)
 Q_DECLARE_METATYPE(Fault)
 Q_DECLARE_METATYPE(QList<Call>)
+Q_DECLARE_METATYPE(Status)
 
 class tst_JoinFaults : public QObject
 {
@@ -77,8 +89,6 @@ private slots:
     void cleanup();
     void everyCall_data();
     void everyCall();
-    void cancelWhileReplacing_data();
-    void cancelWhileReplacing();
     void meanwhile_data();
     void meanwhile();
     void noTemporaryFolder();
@@ -86,15 +96,18 @@ private slots:
 private:
     QString path(const QString &name) const { return m_dir->path(name); }
     QString outputPath() const { return path(m_output == Output::Pipe ? "pipe" : "d/out.txt"); }
-    void prepare(Output output);
+    QByteArray written() { return m_reader ? (m_reader->finish(), m_reader->bytes) : readFile(outputPath()); }
+    void cleanJoin(Output output);
     void restore();
     QStringList leftOver() const;
-    JoinResult join(FaultySystemCalls &calls);
-    QString check(const JoinResult &result, int error, bool mustSucceed);
+    JoinResult join(const JoinControl &control = {});
+    QString check(const JoinResult &result, Status otherwise, const QString &reason = {});
 
     std::unique_ptr<TestFolder> m_dir;
     QStringList m_inputs;
     Output m_output = Output::New;
+    FaultySystemCalls m_system;
+    QList<Call> m_made;
     QByteArray m_expected;
     QStringList m_before;
     std::unique_ptr<PipeReader> m_reader;
@@ -108,10 +121,8 @@ void tst_JoinFaults::init()
     QVERIFY(QDir(m_dir->path()).mkpath("d"));
     QVERIFY(QDir(m_dir->path()).mkpath("tmp"));
     m_inputs.clear();
-    for (const QByteArray &content : inputContents()) {
-        m_inputs.append(path(QStringLiteral("in%1.csv").arg(m_inputs.size())));
-        writeFile(m_inputs.last(), content);
-    }
+    for (const QByteArray &content : inputContents())
+        m_inputs.append(m_dir->write(QStringLiteral("in%1.csv").arg(m_inputs.size()), content));
     // Temporary files are made here, where what is left shows.
     m_environment.clear();
     for (const char *name : TemporaryFolderVariables) {
@@ -131,12 +142,14 @@ void tst_JoinFaults::cleanup()
     }
 }
 
-void tst_JoinFaults::prepare(Output output)
+// A join that meets no fault, through the double: what it writes is what every other join
+// must, and its calls are those a test plays with. The output is then as it was again.
+void tst_JoinFaults::cleanJoin(Output output)
 {
     m_output = output;
 #ifndef Q_OS_WIN
     if (output == Output::Pipe)
-        QCOMPARE(::mkfifo(QFile::encodeName(outputPath()).constData(), 0600), 0);
+        QVERIFY(makePipe(outputPath()));
 #endif
     if (output == Output::Staged) {
         writeFile(outputPath(), OldOutput);
@@ -149,11 +162,17 @@ void tst_JoinFaults::prepare(Output output)
     }
     restore();
     m_before = leftOver();
+    QCOMPARE(join().errorMessage, QString());
+    m_expected = written();
+    m_made = m_system.calls();
+    restore();
 }
 
-// The output as it was before each join.
+// As it was before each join: the output, and the double told nothing. A pipe's reader is made
+// only once the one before it has finished: it would take that one's writer for its own.
 void tst_JoinFaults::restore()
 {
+    m_system.reset();
     if (m_output == Output::New)
         QFile::remove(outputPath());
     if (m_output == Output::Replaced || m_output == Output::Staged)
@@ -173,42 +192,36 @@ QStringList tst_JoinFaults::leftOver() const
     return names;
 }
 
-JoinResult tst_JoinFaults::join(FaultySystemCalls &calls)
+JoinResult tst_JoinFaults::join(const JoinControl &control)
 {
-    const SystemCalls::Override useThem(calls);
-    return joinFiles(m_inputs, outputPath());
+    const SystemCalls::Override useThem(m_system);
+    return joinFiles(m_inputs, outputPath(), control);
 }
 
-// What a join that met a fault must have left: the whole join, or a message that names the file
-// and the reason with the output as it was, and in either case nothing else. Where the output
-// was already being overwritten, the message says where the whole join is kept. Empty where all
-// is well.
-QString tst_JoinFaults::check(const JoinResult &result, int error, bool mustSucceed)
+// What a join must have left where it succeeded: the whole join; where it ended as @p otherwise:
+// the output as it was, and for a failure, a message that names the file and @p reason, or, where
+// the output was already being overwritten, says where the whole join is kept. In either case,
+// nothing else. Empty where all is well.
+QString tst_JoinFaults::check(const JoinResult &result, Status otherwise, const QString &reason)
 {
-    QByteArray output = m_reader ? (m_reader->finish(), m_reader->bytes) : readFile(outputPath());
+    const QByteArray output = written();
     QStringList left = leftOver();
-    if (result.status == JoinResult::Status::Success) {
+    const QString message = result.errorMessage;
+    bool namesFile = message.startsWith("Cannot write file " + displayPath(outputPath()) + ":\n");
+    for (const QString &input : std::as_const(m_inputs))
+        namesFile = namesFile || message.startsWith("Cannot read file " + displayPath(input) + ":\n");
+    if (result.status == Status::Success) {
         if (output != m_expected)
             return QStringLiteral("succeeded with %1 bytes of output instead of %2").arg(output.size()).arg(m_expected.size());
         if (m_output == Output::New)
             left.removeOne("d/out.txt");
-        return left == m_before ? QString() : "left " + left.join(", ");
-    }
-    const QString message = result.errorMessage;
-    if (mustSucceed)
-        return "failed: " + message;
-    if (result.status != JoinResult::Status::Failed)
-        return QStringLiteral("cancelled");
-    if (!message.contains(reasonText(systemErrorText(error))))
+    } else if (result.status != otherwise) {
+        return QStringLiteral("ended as %1 of JoinResult::Status: %2").arg(int(result.status)).arg(message);
+    } else if (result.status == Status::Failed && !message.contains(reason)) {
         return "the reason is missing: " + message;
-    bool namesFile = message.startsWith("Cannot write file " + displayPath(outputPath()) + ":\n");
-    for (const QString &input : std::as_const(m_inputs))
-        namesFile = namesFile || message.startsWith("Cannot read file " + displayPath(input) + ":\n");
-    if (!namesFile)
+    } else if (result.status == Status::Failed && !namesFile) {
         return "the file is not named: " + message;
-    const QString keptIn = QStringLiteral("the whole join is kept in ");
-    if (const qsizetype at = message.indexOf(keptIn); at >= 0) {
-        const QString kept = QDir::fromNativeSeparators(message.mid(at + keptIn.size()).chopped(1));
+    } else if (const QString kept = keptFile(message); !kept.isEmpty()) {
         if (readFile(kept) != m_expected)
             return "the join is not kept in " + kept;
         left.removeOne(QDir(m_dir->path()).relativeFilePath(kept));
@@ -260,188 +273,128 @@ void tst_JoinFaults::everyCall()
     QFETCH(QList<Call>, calls);
     QFETCH(bool, mustSucceed);
 
-    prepare(output);
-    FaultySystemCalls system;
-    const JoinResult clean = join(system);
-    QCOMPARE(clean.errorMessage, QString());
-    m_expected = m_reader ? (m_reader->finish(), m_reader->bytes) : readFile(outputPath());
+    cleanJoin(output);
     QVERIFY(m_expected.size() > 1 << 20);
-    const QList<Call> made = system.calls();
-
     std::map<Call, int> seen;
     int faults = 0;
-    for (const Call call : made) {
+    for (const Call call : std::as_const(m_made)) {
         const int nth = ++seen[call];
         if (!calls.isEmpty() && !calls.contains(call))
             continue;
-        restore();
-        system.reset();
         if (fault == Fault::Error)
-            system.fail(call, nth, error);
+            m_system.fail(call, nth, error);
         else
-            system.shorten(call, nth);
-        const JoinResult result = join(system);
-        const QString problem = check(result, error, mustSucceed);
+            m_system.shorten(call, nth);
+        const QString problem =
+            check(join(), mustSucceed ? Status::Success : Status::Failed, reasonText(systemErrorText(error)));
         QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("%1 #%2: %3").arg(FaultySystemCalls::nameOf(call)).arg(nth).arg(problem)));
+        restore();
         ++faults;
     }
     QVERIFY(faults > 0);
 }
 
-// A cancel stops the join until the output is being replaced, and from then on no longer.
-void tst_JoinFaults::cancelWhileReplacing_data()
-{
-    QTest::addColumn<Output>("output");
-    QTest::addColumn<Call>("during"); // its last call in the join
-    QTest::addColumn<bool>("replaced");
-
-#ifdef Q_OS_WIN
-    QTest::addRow("renamed over, final flush") << Output::Replaced << Call::FlushFileBuffers << false;
-    QTest::addRow("renamed over, rename") << Output::Replaced << Call::ReplaceFileW << true;
-    QTest::addRow("new file, rename") << Output::New << Call::MoveFileExW << true;
-    QTest::addRow("copied in place, copy") << Output::Staged << Call::SetEndOfFile << true;
-#else
-    QTest::addRow("renamed over, final flush") << Output::Replaced << Call::fsync << false;
-    QTest::addRow("renamed over, rename") << Output::Replaced << Call::renameat2 << true;
-    QTest::addRow("new file, final flush") << Output::New << Call::fsync << false;
-    QTest::addRow("new file, link") << Output::New << Call::linkat << true;
-    QTest::addRow("copied in place, room made") << Output::Staged << Call::fallocate << false;
-    QTest::addRow("copied in place, copy") << Output::Staged << Call::ftruncate << true;
-#endif
-}
-
-void tst_JoinFaults::cancelWhileReplacing()
-{
-    QFETCH(Output, output);
-    QFETCH(Call, during);
-    QFETCH(bool, replaced);
-
-    prepare(output);
-    FaultySystemCalls system;
-    QCOMPARE(join(system).errorMessage, QString());
-    m_expected = readFile(outputPath());
-    const int last = int(system.calls().count(during));
-    QVERIFY(last > 0);
-
-    restore();
-    system.reset();
-    std::atomic<bool> cancel{false};
-    system.before(during, last, [&cancel] { cancel = true; });
-    JoinResult result;
-    {
-        const SystemCalls::Override useThem(system);
-        result = joinFiles(m_inputs, outputPath(), {{}, &cancel});
-    }
-    QVERIFY(cancel);
-    QCOMPARE(result.status, replaced ? JoinResult::Status::Success : JoinResult::Status::Cancelled);
-    QCOMPARE(readFile(outputPath()), replaced ? m_expected : output == Output::New ? "<unreadable>" : OldOutput);
-    QStringList left = leftOver();
-    if (output == Output::New && replaced)
-        left.removeOne("d/out.txt");
-    QCOMPARE(left, m_before);
-}
-
-// What another program, or another join, does to the output while a join runs: held in the
-// join's first flush, when the join is complete but nothing is replaced yet.
+// What a cancel, another join, or another program does while the join is held in one of its
+// calls. A cancel stops the join until the output is being replaced, and from then on no
+// longer; another join of the same output is turned away at once, and nothing mixes; an output
+// that another program replaced stays as that program left it.
 void tst_JoinFaults::meanwhile_data()
 {
     QTest::addColumn<Output>("output");
+    QTest::addColumn<Call>("held");
+    QTest::addColumn<bool>("last"); // of its kind in the join, else the first
     QTest::addColumn<QString>("what");
-    QTest::addColumn<bool>("copying"); // held in the copy in place instead
-    QTest::addColumn<QString>("reason"); // of the failure; empty for the system's own
+    QTest::addColumn<Status>("status");
+    QTest::addColumn<QString>("reason"); // of the failure
 
-    QTest::addRow("another join, copied in place") << Output::Staged << "join" << false << QString();
-    QTest::addRow("replaced by another program")
-        << Output::Replaced << "replace" << false << "It was replaced or moved during the join";
+    const QString none;
+    QTest::addRow("cancel, renamed over, final flush") << Output::Replaced << Flush << true << "cancel" << Status::Cancelled << none;
+    QTest::addRow("cancel, copied in place, copy") << Output::Staged << CopyEnd << true << "cancel" << Status::Success << none;
+#ifdef Q_OS_WIN
+    QTest::addRow("cancel, renamed over, rename")
+        << Output::Replaced << Call::ReplaceFileW << true << "cancel" << Status::Success << none;
+    QTest::addRow("cancel, new file, rename") << Output::New << Call::MoveFileExW << true << "cancel" << Status::Success << none;
+    // The join's handle keeps every other program from replacing the file meanwhile.
+    const Status stagedReplaced = Status::Success;
+#else
+    QTest::addRow("cancel, renamed over, rename") << Output::Replaced << Call::renameat2 << true << "cancel" << Status::Success << none;
+    QTest::addRow("cancel, new file, final flush") << Output::New << Call::fsync << true << "cancel" << Status::Cancelled << none;
+    QTest::addRow("cancel, new file, link") << Output::New << Call::linkat << true << "cancel" << Status::Success << none;
+    QTest::addRow("cancel, copied in place, room made")
+        << Output::Staged << Call::fallocate << true << "cancel" << Status::Cancelled << none;
+    const Status stagedReplaced = Status::Failed;
+#endif
+    QTest::addRow("another join, copied in place") << Output::Staged << Flush << false << "join" << Status::Success << none;
+    const QString during = QStringLiteral("It was replaced or moved during the join");
+    QTest::addRow("replaced by another program") << Output::Replaced << Flush << false << "replace" << Status::Failed << during;
     QTest::addRow("replaced by another program, copied in place")
-        << Output::Staged << "replace" << false << "It was replaced or moved during the join";
+        << Output::Staged << Flush << false << "replace" << stagedReplaced << during;
     QTest::addRow("replaced by another program while copied into")
-        << Output::Staged << "replace" << true << "It was replaced or moved while the join was copied into it";
-    QTest::addRow("made by another program")
-        << Output::New << "replace" << false << "Another file of that name was made during the join";
+        << Output::Staged << CopyEnd << true << "replace" << stagedReplaced
+        << "It was replaced or moved while the join was copied into it";
+    QTest::addRow("made by another program") << Output::New << Flush << false << "replace" << Status::Failed
+                                             << "Another file of that name was made during the join";
 }
 
 void tst_JoinFaults::meanwhile()
 {
     QFETCH(Output, output);
+    QFETCH(Call, held);
+    QFETCH(bool, last);
     QFETCH(QString, what);
-    QFETCH(bool, copying);
+    QFETCH(Status, status);
     QFETCH(QString, reason);
 
-    prepare(output);
+    cleanJoin(output);
+    QVERIFY(m_made.contains(held));
     const QByteArray other = "written meanwhile\r\n";
-    writeFile(path("other.csv"), "x,y");
-    FaultySystemCalls system;
+    std::atomic<bool> cancel{false};
     JoinResult second;
     bool replaced = false;
-#ifdef Q_OS_WIN
-    const Call held = copying ? Call::SetEndOfFile : Call::FlushFileBuffers;
-#else
-    const Call held = copying ? Call::ftruncate : Call::fsync;
-#endif
-    // The copy's call is the last of its kind; the flush, the first.
-    int nth = 1;
-    if (copying) {
-        QCOMPARE(join(system).errorMessage, QString());
-        nth = int(system.calls().count(held));
-        restore();
-        system.reset();
-    }
-    system.before(held, nth, [&] {
-        if (what == "join") {
-            second = joinFiles({path("other.csv")}, outputPath());
-            return;
+    m_system.before(held, last ? int(m_made.count(held)) : 1, [&] {
+        if (what == "cancel") {
+            cancel = true;
+        } else if (what == "join") {
+            second = joinFiles({m_inputs.last()}, outputPath());
+        } else {
+            writeFile(path("d/new.txt"), other);
+            QFile::remove(outputPath());
+            replaced = QFile::rename(path("d/new.txt"), outputPath());
         }
-        writeFile(path("d/new.txt"), other);
-        QFile::remove(outputPath());
-        replaced = QFile::rename(path("d/new.txt"), outputPath());
     });
-    const JoinResult result = join(system);
+    const JoinResult result = join({{}, &cancel});
+    QCOMPARE(result.status, status);
+    QCOMPARE(cancel.load(), what == "cancel");
+    QCOMPARE(second.status, what == "join" ? Status::Failed : Status::Success);
+    QVERIFY2(what != "join" || second.errorMessage.startsWith("Cannot write file " + displayPath(outputPath()) + ":\n"),
+             qPrintable(second.errorMessage));
+    QCOMPARE(replaced, what == "replace" && status == Status::Failed);
+    if (!replaced) {
+        QCOMPARE(QFile::remove(path("d/new.txt")), what == "replace");
+        QCOMPARE(check(result, Status::Cancelled), QString());
+        // A copy in place reaches the file's other link too.
+        if (output == Output::Staged)
+            QCOMPARE(readFile(path("d/hard.txt")), status == Status::Success ? m_expected : OldOutput);
+        return;
+    }
 
-    if (what == "join") {
-        // The second is turned away at once; the first completes, and nothing mixes.
-        QCOMPARE(second.status, JoinResult::Status::Failed);
-        QVERIFY2(second.errorMessage.startsWith("Cannot write file " + displayPath(outputPath()) + ":\n"),
-                 qPrintable(second.errorMessage));
-        QCOMPARE(result.errorMessage, QString());
-        m_expected = readFile(outputPath());
-        QVERIFY(m_expected.endsWith("last\r\n\r\n"));
-        QCOMPARE(readFile(path("d/hard.txt")), m_expected);
-        QCOMPARE(leftOver(), m_before);
-        return;
-    }
-#ifdef Q_OS_WIN
-    if (output == Output::Staged) {
-        // The join's handle keeps every other program from replacing the file meanwhile.
-        QVERIFY(!replaced);
-        QCOMPARE(result.errorMessage, QString());
-        QVERIFY(QFile::remove(path("d/new.txt")));
-        QCOMPARE(leftOver(), m_before);
-        return;
-    }
-#endif
-    QVERIFY(replaced);
-    QCOMPARE(result.status, JoinResult::Status::Failed);
     QCOMPARE(readFile(outputPath()), other);
     QStringList left = leftOver();
-    if (copying) {
-        // The join went to the file that was replaced, and stays in the staging, which it names.
-        const QString keptIn = QStringLiteral("; the whole join is kept in ");
-        const qsizetype at = result.errorMessage.indexOf(keptIn);
-        QVERIFY2(at > 0, qPrintable(result.errorMessage));
-        QCOMPARE(result.errorMessage.left(at), cannotWriteMessage(outputPath(), reason).chopped(1));
-        const QString kept = QDir::fromNativeSeparators(result.errorMessage.mid(at + keptIn.size()).chopped(1));
-        QVERIFY(readFile(kept).endsWith("last\r\n\r\n"));
-        QCOMPARE(readFile(path("d/hard.txt")), readFile(kept));
-        left.removeOne(QDir(m_dir->path()).relativeFilePath(kept));
-        QCOMPARE(left, m_before);
-        return;
-    }
-    QCOMPARE(result.errorMessage, cannotWriteMessage(outputPath(), reason));
-    if (output == Output::Staged)
-        QCOMPARE(readFile(path("d/hard.txt")), OldOutput);
     if (output == Output::New)
         left.removeOne("d/out.txt");
+    if (last) {
+        // The join went into the file that was replaced, and stays in the staging, which it names.
+        const QString kept = keptFile(result.errorMessage);
+        QVERIFY2(!kept.isEmpty(), qPrintable(result.errorMessage));
+        QCOMPARE(result.errorMessage, cannotWriteMessage(outputPath(), reason).chopped(1) + KeptIn + displayPath(kept) + '.');
+        QCOMPARE(readFile(kept), m_expected);
+        QCOMPARE(readFile(path("d/hard.txt")), m_expected);
+        left.removeOne(QDir(m_dir->path()).relativeFilePath(kept));
+    } else {
+        QCOMPARE(result.errorMessage, cannotWriteMessage(outputPath(), reason));
+        if (output == Output::Staged)
+            QCOMPARE(readFile(path("d/hard.txt")), OldOutput);
+    }
     QCOMPARE(left, m_before);
 }
 
@@ -451,33 +404,25 @@ void tst_JoinFaults::noTemporaryFolder()
 #ifdef Q_OS_WIN
     QSKIP("the system names the folder for temporary files itself");
 #else
-    prepare(Output::Staged);
-    FaultySystemCalls system;
-    QCOMPARE(join(system).errorMessage, QString());
+    cleanJoin(Output::Staged);
     // The staging is made right after the output is locked: the first openat after flock.
-    const QList<Call> made = system.calls();
-    const qsizetype locked = made.indexOf(Call::flock);
+    const qsizetype locked = m_made.indexOf(Call::flock);
     QVERIFY(locked > 0);
-    const int beside = int(made.mid(0, locked).count(Call::openat)) + 1;
+    const int beside = int(m_made.first(locked).count(Call::openat)) + 1;
 
-    restore();
-    system.reset();
     qputenv("TMPDIR", QFile::encodeName(path("none")));
-    system.fail(Call::openat, beside, EACCES);       // beside it
-    system.fail(Call::openat, beside + 3, ENOSPC);   // in /tmp, once TMPDIR and /tmp are opened
-    const JoinResult result = join(system);
-    QCOMPARE(result.errorMessage,
-             cannotWriteMessage(outputPath(), "No temporary copy of the join can be made beside it (Permission denied), in "
-                                                  + path("none") + " (No such file or directory) or in /tmp (No space left on device)"));
-    QCOMPARE(readFile(outputPath()), OldOutput);
-    QCOMPARE(leftOver(), m_before);
+    m_system.fail(Call::openat, beside, EACCES);     // beside it
+    m_system.fail(Call::openat, beside + 3, ENOSPC); // in /tmp, once TMPDIR and /tmp are opened
+    const QString reason = "No temporary copy of the join can be made beside it (Permission denied), in " + path("none")
+        + " (No such file or directory) or in /tmp (No space left on device)";
+    const JoinResult result = join();
+    QCOMPARE(result.errorMessage, cannotWriteMessage(outputPath(), reason));
+    QCOMPARE(check(result, Status::Failed, reason), QString());
 
     // With room in /tmp, the join goes there.
     restore();
-    system.reset();
-    system.fail(Call::openat, beside, EACCES);
-    QCOMPARE(join(system).errorMessage, QString());
-    QVERIFY(readFile(outputPath()).endsWith("last\r\n\r\n"));
+    m_system.fail(Call::openat, beside, EACCES);
+    QCOMPARE(check(join(), Status::Success), QString());
 #endif
 }
 

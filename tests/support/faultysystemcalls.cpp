@@ -12,6 +12,12 @@ Result forward(bool, Result (SystemCalls::*call)(Parameters...), Arguments... ar
     return (SystemCalls::native().*call)(arguments...);
 }
 
+// A close that fails has closed the handle all the same, as the system's does.
+template <typename Function, typename... Arguments>
+void closeAnyway(Function, Arguments...)
+{
+}
+
 #ifdef Q_OS_WIN
 template <typename Data>
 BOOL forward(bool shorten, BOOL (SystemCalls::*call)(HANDLE, Data, DWORD, LPDWORD, LPOVERLAPPED), HANDLE handle,
@@ -19,31 +25,33 @@ BOOL forward(bool shorten, BOOL (SystemCalls::*call)(HANDLE, Data, DWORD, LPDWOR
 {
     return (SystemCalls::native().*call)(handle, data, shorten ? std::max<DWORD>(1, size / 2) : size, done, overlapped);
 }
+
+void closeAnyway(BOOL (SystemCalls::*call)(HANDLE), HANDLE handle)
+{
+    if (call == &SystemCalls::CloseHandle)
+        SystemCalls::native().CloseHandle(handle);
+}
+
+void setError(int error)
+{
+    ::SetLastError(static_cast<DWORD>(error));
+}
 #else
 template <typename Data>
 ssize_t forward(bool shorten, ssize_t (SystemCalls::*call)(int, Data, size_t), int handle, Data data, size_t size)
 {
     return (SystemCalls::native().*call)(handle, data, shorten ? std::max<size_t>(1, size / 2) : size);
 }
-#endif
 
-// A close that fails has closed the handle all the same, as the system's does.
-template <typename... Arguments>
-void closeAnyway(FaultySystemCalls::Call, Arguments...)
+void closeAnyway(int (SystemCalls::*call)(int), int handle)
 {
-}
-
-#ifdef Q_OS_WIN
-void closeAnyway(FaultySystemCalls::Call call, HANDLE handle)
-{
-    if (call == FaultySystemCalls::Call::CloseHandle)
-        SystemCalls::native().CloseHandle(handle);
-}
-#else
-void closeAnyway(FaultySystemCalls::Call call, int handle)
-{
-    if (call == FaultySystemCalls::Call::close)
+    if (call == &SystemCalls::close)
         SystemCalls::native().close(handle);
+}
+
+void setError(int error)
+{
+    errno = error;
 }
 #endif
 
@@ -59,22 +67,10 @@ const char *FaultySystemCalls::nameOf(Call call)
     return names[static_cast<int>(call)];
 }
 
-void FaultySystemCalls::fail(Call call, int nth, int error)
+void FaultySystemCalls::plan(Plan plan)
 {
     const std::lock_guard lock(m_mutex);
-    m_plans.append({call, nth, Kind::Fail, error, {}});
-}
-
-void FaultySystemCalls::shorten(Call call, int nth)
-{
-    const std::lock_guard lock(m_mutex);
-    m_plans.append({call, nth, Kind::Shorten, 0, {}});
-}
-
-void FaultySystemCalls::before(Call call, int nth, std::function<void()> action)
-{
-    const std::lock_guard lock(m_mutex);
-    m_plans.append({call, nth, Kind::Before, 0, std::move(action)});
+    m_plans.append(std::move(plan));
 }
 
 void FaultySystemCalls::reset()
@@ -90,52 +86,37 @@ QList<FaultySystemCalls::Call> FaultySystemCalls::calls() const
     return m_calls;
 }
 
-// The action runs outside the lock: it may make calls of its own, or wait for another thread's.
-FaultySystemCalls::Turn FaultySystemCalls::take(Call call)
+// Every plan for this call counts. The action runs outside the lock: it may make calls of its
+// own, or wait for another thread's.
+FaultySystemCalls::Plan FaultySystemCalls::take(Call call)
 {
-    Turn turn;
-    std::function<void()> action;
+    Plan turn{call, 0, 0, false, {}};
     {
         const std::lock_guard lock(m_mutex);
         m_calls.append(call);
-        const int nth = int(std::count(m_calls.cbegin(), m_calls.cend(), call));
+        turn.nth = int(m_calls.count(call));
         for (const Plan &plan : std::as_const(m_plans)) {
-            if (plan.call != call || plan.nth != nth)
-                continue;
-            if (plan.kind == Kind::Fail) {
-                turn.fail = true;
-                turn.error = plan.error;
-            } else if (plan.kind == Kind::Shorten) {
-                turn.shorten = true;
-            } else {
-                action = plan.action;
+            if (plan.call == call && plan.nth == turn.nth) {
+                turn.error = plan.error ? plan.error : turn.error;
+                turn.shorten = turn.shorten || plan.shorten;
+                turn.action = plan.action ? plan.action : turn.action;
             }
         }
     }
-    if (action)
-        action();
+    if (turn.action)
+        turn.action();
     return turn;
 }
 
-void FaultySystemCalls::setError(int error)
-{
-#ifdef Q_OS_WIN
-    ::SetLastError(static_cast<DWORD>(error));
-#else
-    errno = error;
-#endif
-}
-
-#define QUILLMERE_DEFINE_CALL(result, name, failure, parameters, arguments) \
-    result FaultySystemCalls::name parameters                               \
-    {                                                                       \
-        const Turn turn = take(Call::name);                                 \
-        if (turn.fail) {                                                    \
-            closeAnyway(Call::name, QUILLMERE_UNPACK arguments);            \
-            setError(turn.error);                                           \
-            return failure;                                                 \
-        }                                                                   \
-        return forward(turn.shorten, &SystemCalls::name, QUILLMERE_UNPACK arguments); \
+#define QUILLMERE_DEFINE_CALL(result, name, failure, parameters, arguments)               \
+    result FaultySystemCalls::name parameters                                             \
+    {                                                                                     \
+        const Plan turn = take(Call::name);                                               \
+        if (turn.error == 0)                                                              \
+            return forward(turn.shorten, &SystemCalls::name, QUILLMERE_UNPACK arguments); \
+        closeAnyway(&SystemCalls::name, QUILLMERE_UNPACK arguments);                      \
+        setError(turn.error);                                                             \
+        return failure;                                                                   \
     }
 #define QUILLMERE_UNPACK(...) __VA_ARGS__
 QUILLMERE_SYSTEM_CALLS(QUILLMERE_DEFINE_CALL)

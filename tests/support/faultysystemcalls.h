@@ -25,11 +25,11 @@ public:
     static const char *nameOf(Call call);
 
     /** The @p nth call of @p call (counting from 1) fails with the system's reason @p error. */
-    void fail(Call call, int nth, int error);
+    void fail(Call call, int nth, int error) { plan({call, nth, error, false, {}}); }
     /** The @p nth read or write of @p call moves half the bytes asked for, at least one. */
-    void shorten(Call call, int nth);
+    void shorten(Call call, int nth) { plan({call, nth, 0, true, {}}); }
     /** Runs @p action before the @p nth call of @p call is made. */
-    void before(Call call, int nth, std::function<void()> action);
+    void before(Call call, int nth, std::function<void()> action) { plan({call, nth, 0, false, std::move(action)}); }
     /** Forgets what it was told and what it counted. */
     void reset();
 
@@ -41,26 +41,18 @@ public:
 #undef QUILLMERE_OVERRIDE_CALL
 
 private:
-    enum class Kind { Fail, Shorten, Before };
-
+    // What is done to one call; an error of 0 fails nothing.
     struct Plan
     {
         Call call;
         int nth;
-        Kind kind;
-        int error = 0;
+        int error;
+        bool shorten;
         std::function<void()> action;
     };
 
-    struct Turn
-    {
-        bool fail = false;
-        int error = 0;
-        bool shorten = false;
-    };
-
-    Turn take(Call call);
-    static void setError(int error);
+    void plan(Plan plan);
+    Plan take(Call call);
 
     mutable std::mutex m_mutex;
     QList<Plan> m_plans;

@@ -1,4 +1,5 @@
 #include "form1fixture.h"
+#include "dropevents.h"
 #include "imagecompare.h"
 #include "listentries.h"
 #include "recordingwindowsystem.h"
@@ -13,7 +14,6 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
-#include <QUrl>
 
 namespace {
 
@@ -55,8 +55,6 @@ private slots:
     void oneClickRunsTheWorkOnce();
     void buttonIsDrawnReleasedWhileItsWorkRuns_data();
     void buttonIsDrawnReleasedWhileItsWorkRuns();
-    void doubleClickRemovesTheSelectedEntry_data();
-    void doubleClickRemovesTheSelectedEntry();
     void removingAnEntryKeepsTheExtent_data();
     void removingAnEntryKeepsTheExtent();
     void errorInAHandlerIsReported_data();
@@ -393,53 +391,10 @@ void tst_Form1::buttonIsDrawnReleasedWhileItsWorkRuns()
         drawnWhileOpen = box->grab().toImage();
     };
     QTest::mouseClick(box, Qt::LeftButton);
-    QCOMPARE(f.dialogs.requests.size(), 1);
+    QCOMPARE(valueWhileOpen, QList<int>{0}); // one dialog
     QCOMPARE(f.dialogs.requests.constFirst().kind, dialog);
-    QCOMPARE(valueWhileOpen, QList<int>{0});
     QCOMPARE(box->Value(), 0);
     QCOMPARE(drawnWhileOpen, box->grab().toImage());
-}
-
-void tst_Form1::doubleClickRemovesTheSelectedEntry_data()
-{
-    QTest::addColumn<int>("entries");
-    QTest::addColumn<int>("selected");
-    QTest::addColumn<QString>("where");
-    QTest::addColumn<QStringList>("left");
-    QTest::addRow("on an entry") << 3 << 0 << "entry 2" << QStringList{"0", "1"};
-    QTest::addRow("below the last entry") << 3 << 1 << "below" << QStringList{"0", "2"};
-    QTest::addRow("below, none selected") << 3 << -1 << "below" << QStringList{"0", "1", "2"};
-    QTest::addRow("empty list") << 0 << -1 << "below" << QStringList{};
-    QTest::addRow("on the scroll bar") << 20 << 0 << "scroll bar" << QStringList{};
-}
-
-void tst_Form1::doubleClickRemovesTheSelectedEntry()
-{
-    QFETCH(int, entries);
-    QFETCH(int, selected);
-    QFETCH(QString, where);
-    QFETCH(QStringList, left);
-    Fixture f;
-    QStringList all;
-    for (int i = 0; i < entries; ++i)
-        f.list()->AddItem(all.emplaceBack(QString::number(i)));
-    f.list()->setListIndex(selected);
-    f.form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&f.form));
-
-    QWidget *target = f.list()->viewport();
-    QPoint at(10, target->height() - 5);
-    if (where == "entry 2") {
-        at = f.list()->visualItemRect(f.list()->item(2)).center();
-    } else if (where == "scroll bar") {
-        target = f.list()->verticalScrollBar();
-        QTRY_VERIFY(target->isVisible());
-        at = target->rect().center();
-        left = all;
-    }
-    QTest::mouseDClick(target, Qt::LeftButton, {}, at);
-    QCOMPARE(entriesOf(*f.list()), left);
-    QVERIFY(f.messages.prompts.isEmpty());
 }
 
 void tst_Form1::removingAnEntryKeepsTheExtent_data()
@@ -505,11 +460,8 @@ void tst_Form1::errorInAHandlerIsReported()
     TestFolder dir;
     if (drop) {
         QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(dir.write("a.csv"))});
-        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(f.list()->viewport(), &enter);
-        QDropEvent event(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(f.list()->viewport(), &event);
+        setFiles(data, {dir.write("a.csv")});
+        dropOn(f.list()->viewport(), &data, QPoint(20, 20), Qt::CopyAction);
     } else {
         f.dialogs.whileOpen = [&](const FileDialogRequest &) { fail(); };
         QTest::mouseClick(f.add(), Qt::LeftButton);
@@ -546,47 +498,32 @@ void tst_Form1::closingEndsTheProgram()
 
 void tst_Form1::lastAddedEntryIsScrolledIntoView_data()
 {
-    QTest::addColumn<QString>("how");
-    QTest::addRow("Add") << "Add";
-    QTest::addRow("drop") << "drop";
-    QTest::addRow("start with files") << "start";
+    QTest::addColumn<bool>("atStart");
+    QTest::addRow("Add") << false;
+    QTest::addRow("start with files") << true;
 }
 
 // However many entries stand before them, the user sees where new ones went;
-// the selection stays where it was.
+// the selection stays where it was. Dropped files land where they are let go.
 void tst_Form1::lastAddedEntryIsScrolledIntoView()
 {
-    QFETCH(QString, how);
+    QFETCH(bool, atStart);
     TestFolder dir;
     QStringList files;
     for (int i = 0; i < 30; ++i)
         files << dir.write(QStringLiteral("%1.csv").arg(i));
     Fixture f;
-    if (how == "start") {
+    if (atStart) {
         QVERIFY(startUp(f.form, files));
     } else {
         for (const QString &file : files.mid(0, 25))
             f.list()->AddItem(file);
         f.list()->setListIndex(3);
-        const QString selected = f.list()->List(3);
         f.form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.form));
-        if (how == "Add") {
-            f.dialogs.answers << files.mid(25);
-            QTest::mouseClick(f.add(), Qt::LeftButton);
-        } else {
-            QMimeData data;
-            QList<QUrl> urls;
-            for (const QString &file : files.mid(25))
-                urls << QUrl::fromLocalFile(file);
-            data.setUrls(urls);
-            QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
-            QApplication::sendEvent(f.list()->viewport(), &enter);
-            QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
-            QApplication::sendEvent(f.list()->viewport(), &drop);
-        }
-        // Dropped on an entry, the files go in before it.
-        QCOMPARE(f.list()->List(f.list()->ListIndex()), selected);
+        f.dialogs.answers << files.mid(25);
+        QTest::mouseClick(f.add(), Qt::LeftButton);
+        QCOMPARE(f.list()->ListIndex(), 3);
     }
     QCOMPARE(f.list()->ListCount(), 30);
     const QRect last = f.list()->visualItemRect(f.list()->findItems(files.last(), Qt::MatchExactly).value(0));

@@ -1,4 +1,5 @@
 #include "form1fixture.h"
+#include "commandline.h"
 #include "dropevents.h"
 #include "imagecompare.h"
 #include "listentries.h"
@@ -62,6 +63,8 @@ private slots:
     void closingEndsTheProgram();
     void lastAddedEntryIsScrolledIntoView_data();
     void lastAddedEntryIsScrolledIntoView();
+    void commandLineOptions_data();
+    void commandLineOptions();
     void filesFromTheCommandLine_data();
     void filesFromTheCommandLine();
 };
@@ -531,6 +534,36 @@ void tst_Form1::lastAddedEntryIsScrolledIntoView()
     QCOMPARE(f.list()->horizontalScrollBar()->value(), 0);
 }
 
+void tst_Form1::commandLineOptions_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("message");
+
+    using enum CommandLine::Action;
+    const QString usage = "Usage: quillmere [FILE]...";
+    const QString version = "quillmere 1.00\n";
+    QTest::addRow("nothing") << QStringList{} << int(Run) << "";
+    QTest::addRow("--help") << QStringList{"a.csv", "--help"} << int(Help) << usage;
+    QTest::addRow("-h") << QStringList{"-h"} << int(Help) << usage;
+    QTest::addRow("--version") << QStringList{"--version"} << int(Version) << version;
+    QTest::addRow("-v") << QStringList{"-v"} << int(Version) << version;
+    QTest::addRow("unknown option") << QStringList{"--frobnicate", "a.csv"} << int(UsageError)
+                                    << "quillmere: Unknown option 'frobnicate'.\nTry 'quillmere --help'.\n";
+}
+
+// The help is compared by its first line; the rest is prose.
+void tst_Form1::commandLineOptions()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, action);
+    QFETCH(QString, message);
+    const CommandLine commandLine = CommandLine::parse(QStringList{"quillmere"} + arguments);
+    QCOMPARE(int(commandLine.action), action);
+    QCOMPARE(commandLine.files, QStringList());
+    QCOMPARE(action == CommandLine::Help ? commandLine.message.section(u'\n', 0, 0) : commandLine.message, message);
+}
+
 void tst_Form1::filesFromTheCommandLine_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -541,6 +574,9 @@ void tst_Form1::filesFromTheCommandLine_data()
                                                    << QStringList{"folder/x2", "folder/x10", "a.csv"};
     QTest::addRow("a missing file is listed") << QStringList{"gone.csv"} << QStringList{"gone.csv"};
     QTest::addRow("empty arguments are no paths") << QStringList{"", "a.csv"} << QStringList{"a.csv"};
+    QTest::addRow("a lone dash is a file") << QStringList{"-"} << QStringList{"-"};
+    QTest::addRow("-- ends the options") << QStringList{"a.csv", "--", "--help", "-v"}
+                                         << QStringList{"a.csv", "--help", "-v"};
 }
 
 // Relative paths are taken from the current folder and listed in full.
@@ -556,9 +592,12 @@ void tst_Form1::filesFromTheCommandLine()
     RecordingWindowSystem windowSystem;
     WindowSystem::Override useWindowSystem{windowSystem};
     f.form.load();
+    const CommandLine commandLine = CommandLine::parse(QStringList{"quillmere"} + arguments);
+    QCOMPARE(int(commandLine.action), int(CommandLine::Run));
+    QCOMPARE(commandLine.message, QString());
     {
         const CurrentDirectory current(dir.path());
-        f.form.openFiles(arguments);
+        f.form.openFiles(commandLine.files);
     }
 
     QStringList expected;

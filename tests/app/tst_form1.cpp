@@ -54,8 +54,6 @@ private slots:
     void pointerOverTheWholeList_data();
     void pointerOverTheWholeList();
     void oneClickRunsTheWorkOnce();
-    void buttonIsDrawnReleasedWhileItsWorkRuns_data();
-    void buttonIsDrawnReleasedWhileItsWorkRuns();
     void removingAnEntryKeepsTheExtent_data();
     void removingAnEntryKeepsTheExtent();
     void errorInAHandlerIsReported_data();
@@ -344,16 +342,27 @@ void tst_Form1::pointerOverTheWholeList()
     QCOMPARE(f.form.cursor().shape(), Qt::BitmapCursor);
 }
 
+// A button is released before its work begins: while its dialog is open it
+// reads Value 0 and is drawn as it is once the work is done, not sunken.
 void tst_Form1::oneClickRunsTheWorkOnce()
 {
     Fixture f;
     f.form.load();
     f.form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+    GraphicalCheckBox *box = f.add();
+    QList<int> valueWhileOpen;
+    QImage drawnWhileOpen;
+    f.dialogs.whileOpen = [&](const FileDialogRequest &) {
+        valueWhileOpen << box->Value();
+        drawnWhileOpen = box->grab().toImage();
+    };
 
     QTest::mouseClick(f.add(), Qt::LeftButton);
     QCOMPARE(f.dialogs.requests.size(), 1);
+    QCOMPARE(valueWhileOpen, QList<int>{0});
     QCOMPARE(f.add()->Value(), 0);
+    QCOMPARE(drawnWhileOpen, f.add()->grab().toImage());
 
     // Join with an empty list: the message, no dialog.
     QTest::mouseClick(f.join(), Qt::LeftButton);
@@ -361,43 +370,19 @@ void tst_Form1::oneClickRunsTheWorkOnce()
     QCOMPARE(f.dialogs.requests.size(), 1);
     QCOMPARE(f.join()->Value(), 0);
 
+    // With an entry, the save dialog.
+    f.list()->AddItem("/data/a.csv");
+    box = f.join();
+    QTest::mouseClick(f.join(), Qt::LeftButton);
+    QCOMPARE(f.dialogs.requests.size(), 2);
+    QCOMPARE(f.dialogs.requests.constLast().kind, FileDialogRequest::Save);
+    QCOMPARE(valueWhileOpen, (QList<int>{0, 0}));
+    QCOMPARE(f.join()->Value(), 0);
+    QCOMPARE(drawnWhileOpen, f.join()->grab().toImage());
+
     // A change of Value made by the program to 0 does no work.
     f.add()->setValue(0);
-    QCOMPARE(f.dialogs.requests.size(), 1);
-}
-
-void tst_Form1::buttonIsDrawnReleasedWhileItsWorkRuns_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<FileDialogRequest::Kind>("dialog");
-    QTest::addRow("Add") << "Check1" << FileDialogRequest::Open;
-    QTest::addRow("Join") << "Check2" << FileDialogRequest::Save;
-}
-
-// A button is released before its work begins: while its dialog is open it
-// reads Value 0 and is drawn as it is once the work is done, not sunken.
-void tst_Form1::buttonIsDrawnReleasedWhileItsWorkRuns()
-{
-    QFETCH(QString, button);
-    QFETCH(FileDialogRequest::Kind, dialog);
-    Fixture f;
-    f.list()->AddItem("/data/a.csv");
-    f.form.load();
-    f.form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&f.form));
-    auto *box = f.form.findChild<GraphicalCheckBox *>(button);
-
-    QList<int> valueWhileOpen;
-    QImage drawnWhileOpen;
-    f.dialogs.whileOpen = [&](const FileDialogRequest &) {
-        valueWhileOpen << box->Value();
-        drawnWhileOpen = box->grab().toImage();
-    };
-    QTest::mouseClick(box, Qt::LeftButton);
-    QCOMPARE(valueWhileOpen, QList<int>{0}); // one dialog
-    QCOMPARE(f.dialogs.requests.constFirst().kind, dialog);
-    QCOMPARE(box->Value(), 0);
-    QCOMPARE(drawnWhileOpen, box->grab().toImage());
+    QCOMPARE(f.dialogs.requests.size(), 2);
 }
 
 void tst_Form1::removingAnEntryKeepsTheExtent_data()

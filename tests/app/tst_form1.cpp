@@ -1,4 +1,6 @@
 #include "form1fixture.h"
+#include "commandline.h"
+#include "dropevents.h"
 #include "imagecompare.h"
 #include "listentries.h"
 #include "recordingwindowsystem.h"
@@ -13,7 +15,6 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
-#include <QUrl>
 
 namespace {
 
@@ -53,17 +54,14 @@ private slots:
     void pointerOverTheWholeList_data();
     void pointerOverTheWholeList();
     void oneClickRunsTheWorkOnce();
-    void buttonIsDrawnReleasedWhileItsWorkRuns_data();
-    void buttonIsDrawnReleasedWhileItsWorkRuns();
-    void doubleClickRemovesTheSelectedEntry_data();
-    void doubleClickRemovesTheSelectedEntry();
     void removingAnEntryKeepsTheExtent_data();
     void removingAnEntryKeepsTheExtent();
     void errorInAHandlerIsReported_data();
     void errorInAHandlerIsReported();
     void closingEndsTheProgram();
-    void lastAddedEntryIsScrolledIntoView_data();
     void lastAddedEntryIsScrolledIntoView();
+    void commandLineOptions_data();
+    void commandLineOptions();
     void filesFromTheCommandLine_data();
     void filesFromTheCommandLine();
 };
@@ -343,16 +341,27 @@ void tst_Form1::pointerOverTheWholeList()
     QCOMPARE(f.form.cursor().shape(), Qt::BitmapCursor);
 }
 
+// A button is released before its work begins: while its dialog is open it
+// reads Value 0 and is drawn as it is once the work is done, not sunken.
 void tst_Form1::oneClickRunsTheWorkOnce()
 {
     Fixture f;
     f.form.load();
     f.form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+    GraphicalCheckBox *box = f.add();
+    QList<int> valueWhileOpen;
+    QImage drawnWhileOpen;
+    f.dialogs.whileOpen = [&](const FileDialogRequest &) {
+        valueWhileOpen << box->Value();
+        drawnWhileOpen = box->grab().toImage();
+    };
 
     QTest::mouseClick(f.add(), Qt::LeftButton);
     QCOMPARE(f.dialogs.requests.size(), 1);
+    QCOMPARE(valueWhileOpen, QList<int>{0});
     QCOMPARE(f.add()->Value(), 0);
+    QCOMPARE(drawnWhileOpen, f.add()->grab().toImage());
 
     // Join with an empty list: the message, no dialog.
     QTest::mouseClick(f.join(), Qt::LeftButton);
@@ -360,86 +369,19 @@ void tst_Form1::oneClickRunsTheWorkOnce()
     QCOMPARE(f.dialogs.requests.size(), 1);
     QCOMPARE(f.join()->Value(), 0);
 
+    // With an entry, the save dialog.
+    f.list()->AddItem("/data/a.csv");
+    box = f.join();
+    QTest::mouseClick(f.join(), Qt::LeftButton);
+    QCOMPARE(f.dialogs.requests.size(), 2);
+    QCOMPARE(f.dialogs.requests.constLast().kind, FileDialogRequest::Save);
+    QCOMPARE(valueWhileOpen, (QList<int>{0, 0}));
+    QCOMPARE(f.join()->Value(), 0);
+    QCOMPARE(drawnWhileOpen, f.join()->grab().toImage());
+
     // A change of Value made by the program to 0 does no work.
     f.add()->setValue(0);
-    QCOMPARE(f.dialogs.requests.size(), 1);
-}
-
-void tst_Form1::buttonIsDrawnReleasedWhileItsWorkRuns_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<FileDialogRequest::Kind>("dialog");
-    QTest::addRow("Add") << "Check1" << FileDialogRequest::Open;
-    QTest::addRow("Join") << "Check2" << FileDialogRequest::Save;
-}
-
-// A button is released before its work begins: while its dialog is open it
-// reads Value 0 and is drawn as it is once the work is done, not sunken.
-void tst_Form1::buttonIsDrawnReleasedWhileItsWorkRuns()
-{
-    QFETCH(QString, button);
-    QFETCH(FileDialogRequest::Kind, dialog);
-    Fixture f;
-    f.list()->AddItem("/data/a.csv");
-    f.form.load();
-    f.form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&f.form));
-    auto *box = f.form.findChild<GraphicalCheckBox *>(button);
-
-    QList<int> valueWhileOpen;
-    QImage drawnWhileOpen;
-    f.dialogs.whileOpen = [&](const FileDialogRequest &) {
-        valueWhileOpen << box->Value();
-        drawnWhileOpen = box->grab().toImage();
-    };
-    QTest::mouseClick(box, Qt::LeftButton);
-    QCOMPARE(f.dialogs.requests.size(), 1);
-    QCOMPARE(f.dialogs.requests.constFirst().kind, dialog);
-    QCOMPARE(valueWhileOpen, QList<int>{0});
-    QCOMPARE(box->Value(), 0);
-    QCOMPARE(drawnWhileOpen, box->grab().toImage());
-}
-
-void tst_Form1::doubleClickRemovesTheSelectedEntry_data()
-{
-    QTest::addColumn<int>("entries");
-    QTest::addColumn<int>("selected");
-    QTest::addColumn<QString>("where");
-    QTest::addColumn<QStringList>("left");
-    QTest::addRow("on an entry") << 3 << 0 << "entry 2" << QStringList{"0", "1"};
-    QTest::addRow("below the last entry") << 3 << 1 << "below" << QStringList{"0", "2"};
-    QTest::addRow("below, none selected") << 3 << -1 << "below" << QStringList{"0", "1", "2"};
-    QTest::addRow("empty list") << 0 << -1 << "below" << QStringList{};
-    QTest::addRow("on the scroll bar") << 20 << 0 << "scroll bar" << QStringList{};
-}
-
-void tst_Form1::doubleClickRemovesTheSelectedEntry()
-{
-    QFETCH(int, entries);
-    QFETCH(int, selected);
-    QFETCH(QString, where);
-    QFETCH(QStringList, left);
-    Fixture f;
-    QStringList all;
-    for (int i = 0; i < entries; ++i)
-        f.list()->AddItem(all.emplaceBack(QString::number(i)));
-    f.list()->setListIndex(selected);
-    f.form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&f.form));
-
-    QWidget *target = f.list()->viewport();
-    QPoint at(10, target->height() - 5);
-    if (where == "entry 2") {
-        at = f.list()->visualItemRect(f.list()->item(2)).center();
-    } else if (where == "scroll bar") {
-        target = f.list()->verticalScrollBar();
-        QTRY_VERIFY(target->isVisible());
-        at = target->rect().center();
-        left = all;
-    }
-    QTest::mouseDClick(target, Qt::LeftButton, {}, at);
-    QCOMPARE(entriesOf(*f.list()), left);
-    QVERIFY(f.messages.prompts.isEmpty());
+    QCOMPARE(f.dialogs.requests.size(), 2);
 }
 
 void tst_Form1::removingAnEntryKeepsTheExtent_data()
@@ -505,11 +447,8 @@ void tst_Form1::errorInAHandlerIsReported()
     TestFolder dir;
     if (drop) {
         QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(dir.write("a.csv"))});
-        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(f.list()->viewport(), &enter);
-        QDropEvent event(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(f.list()->viewport(), &event);
+        setFiles(data, {dir.write("a.csv")});
+        dropOn(f.list()->viewport(), &data, QPoint(20, 20), Qt::CopyAction);
     } else {
         f.dialogs.whileOpen = [&](const FileDialogRequest &) { fail(); };
         QTest::mouseClick(f.add(), Qt::LeftButton);
@@ -544,54 +483,62 @@ void tst_Form1::closingEndsTheProgram()
     QVERIFY(f.dialogs.requests.isEmpty());
 }
 
-void tst_Form1::lastAddedEntryIsScrolledIntoView_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::addRow("Add") << "Add";
-    QTest::addRow("drop") << "drop";
-    QTest::addRow("start with files") << "start";
-}
-
-// However many entries stand before them, the user sees where new ones went;
-// the selection stays where it was.
+// However many entries stand before them, the user sees where new ones went,
+// at start-up and on Add; the selection stays where it was. Dropped files land
+// where they are let go.
 void tst_Form1::lastAddedEntryIsScrolledIntoView()
 {
-    QFETCH(QString, how);
     TestFolder dir;
     QStringList files;
     for (int i = 0; i < 30; ++i)
         files << dir.write(QStringLiteral("%1.csv").arg(i));
     Fixture f;
-    if (how == "start") {
-        QVERIFY(startUp(f.form, files));
-    } else {
-        for (const QString &file : files.mid(0, 25))
-            f.list()->AddItem(file);
-        f.list()->setListIndex(3);
-        const QString selected = f.list()->List(3);
-        f.form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&f.form));
-        if (how == "Add") {
-            f.dialogs.answers << files.mid(25);
-            QTest::mouseClick(f.add(), Qt::LeftButton);
-        } else {
-            QMimeData data;
-            QList<QUrl> urls;
-            for (const QString &file : files.mid(25))
-                urls << QUrl::fromLocalFile(file);
-            data.setUrls(urls);
-            QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
-            QApplication::sendEvent(f.list()->viewport(), &enter);
-            QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, {});
-            QApplication::sendEvent(f.list()->viewport(), &drop);
-        }
-        // Dropped on an entry, the files go in before it.
-        QCOMPARE(f.list()->List(f.list()->ListIndex()), selected);
-    }
+    const auto inView = [&](int entry) {
+        const QRect row = f.list()->visualItemRect(f.list()->item(entry));
+        return f.list()->viewport()->rect().contains(QRect(0, row.top(), 1, row.height()))
+               && f.list()->horizontalScrollBar()->value() == 0;
+    };
+    QVERIFY(startUp(f.form, files.mid(0, 25)));
+    QVERIFY(inView(24));
+
+    f.list()->setListIndex(3);
+    f.list()->scrollToTop();
+    QVERIFY(!inView(24));
+    f.dialogs.answers << files.mid(25);
+    QTest::mouseClick(f.add(), Qt::LeftButton);
     QCOMPARE(f.list()->ListCount(), 30);
-    const QRect last = f.list()->visualItemRect(f.list()->findItems(files.last(), Qt::MatchExactly).value(0));
-    QVERIFY(f.list()->viewport()->rect().contains(QRect(0, last.top(), 1, last.height())));
-    QCOMPARE(f.list()->horizontalScrollBar()->value(), 0);
+    QCOMPARE(f.list()->ListIndex(), 3);
+    QVERIFY(inView(29));
+}
+
+void tst_Form1::commandLineOptions_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("message");
+
+    using enum CommandLine::Action;
+    const QString usage = "Usage: quillmere [FILE]...";
+    const QString version = "quillmere 1.00\n";
+    QTest::addRow("nothing") << QStringList{} << int(Run) << "";
+    QTest::addRow("--help") << QStringList{"a.csv", "--help"} << int(Help) << usage;
+    QTest::addRow("-h") << QStringList{"-h"} << int(Help) << usage;
+    QTest::addRow("--version") << QStringList{"--version"} << int(Version) << version;
+    QTest::addRow("-v") << QStringList{"-v"} << int(Version) << version;
+    QTest::addRow("unknown option") << QStringList{"--frobnicate", "a.csv"} << int(UsageError)
+                                    << "quillmere: Unknown option 'frobnicate'.\nTry 'quillmere --help'.\n";
+}
+
+// The help is compared by its first line; the rest is prose.
+void tst_Form1::commandLineOptions()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, action);
+    QFETCH(QString, message);
+    const CommandLine commandLine = CommandLine::parse(QStringList{"quillmere"} + arguments);
+    QCOMPARE(int(commandLine.action), action);
+    QCOMPARE(commandLine.files, QStringList());
+    QCOMPARE(action == CommandLine::Help ? commandLine.message.section(u'\n', 0, 0) : commandLine.message, message);
 }
 
 void tst_Form1::filesFromTheCommandLine_data()
@@ -604,6 +551,9 @@ void tst_Form1::filesFromTheCommandLine_data()
                                                    << QStringList{"folder/x2", "folder/x10", "a.csv"};
     QTest::addRow("a missing file is listed") << QStringList{"gone.csv"} << QStringList{"gone.csv"};
     QTest::addRow("empty arguments are no paths") << QStringList{"", "a.csv"} << QStringList{"a.csv"};
+    QTest::addRow("a lone dash is a file") << QStringList{"-"} << QStringList{"-"};
+    QTest::addRow("-- ends the options") << QStringList{"a.csv", "--", "--help", "-v"}
+                                         << QStringList{"a.csv", "--help", "-v"};
 }
 
 // Relative paths are taken from the current folder and listed in full.
@@ -619,9 +569,12 @@ void tst_Form1::filesFromTheCommandLine()
     RecordingWindowSystem windowSystem;
     WindowSystem::Override useWindowSystem{windowSystem};
     f.form.load();
+    const CommandLine commandLine = CommandLine::parse(QStringList{"quillmere"} + arguments);
+    QCOMPARE(int(commandLine.action), int(CommandLine::Run));
+    QCOMPARE(commandLine.message, QString());
     {
         const CurrentDirectory current(dir.path());
-        f.form.openFiles(arguments);
+        f.form.openFiles(commandLine.files);
     }
 
     QStringList expected;

@@ -10,6 +10,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTest>
 
 namespace {
@@ -60,7 +61,7 @@ struct Fixture : Form1Fixture
     }
 
     // A command as the user gives it: a key, "menu" and a command's name, or
-    // "add", "drop" onto a row or "double click" on one, with the names.
+    // "add", "drop" onto a row, with the names, or "double click" on a row or the bar.
     void run(const QString &command)
     {
         const QStringList words = command.split(u' ');
@@ -75,7 +76,11 @@ struct Fixture : Form1Fixture
             dropOn(list()->viewport(), &data, pointAt(row), Qt::CopyAction, [&] { QCOMPARE(list()->dropLine(), row); });
             QCOMPARE(list()->dropLine(), -1);
         } else if (words.first() == u"double") {
-            QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, pointAt(words.last().toInt()));
+            // The scroll bars are widgets of their own, outside the entries.
+            const bool onBar = words.last() == u"bar";
+            QWidget *target = onBar ? list()->horizontalScrollBar() : list()->viewport();
+            QTRY_VERIFY(target->isVisible());
+            QTest::mouseDClick(target, Qt::LeftButton, {}, onBar ? target->rect().center() : pointAt(words.last().toInt()));
         } else if (words.first() == u"menu") {
             QTest::keyClick(list(), Qt::Key_F10, Qt::ShiftModifier);
             QMenu *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
@@ -138,7 +143,12 @@ void tst_FileListCommands::commandAndUndo_data()
     QTest::addRow("remove the widest, extent kept") << wide << 1 << "Del" << QStringList{"a", "c"} << 1 << false << wide;
     QTest::addRow("remove from the menu") << abc << 2 << "menu Remove" << QStringList{"a", "b"} << 1 << false << abc;
     QTest::addRow("remove with none selected") << abc << -1 << "Del" << abc << -1 << false << none;
-    QTest::addRow("double click") << wide << 1 << "double click 1" << QStringList{"a", "c"} << -1 << false << wide;
+    // Anywhere among the entries, a double click removes the selected one.
+    QTest::addRow("double click, extent kept") << wide << 1 << "double click 1" << QStringList{"a", "c"} << -1 << false << wide;
+    QTest::addRow("double click below the last") << abc << 1 << "double click 3" << QStringList{"a", "c"} << -1 << false << abc;
+    QTest::addRow("double click, none selected") << abc << -1 << "double click 3" << abc << -1 << false << none;
+    const QStringList scrolled{"a", QString(60, u'w')};
+    QTest::addRow("double click on the scroll bar") << scrolled << 0 << "double click bar" << scrolled << 0 << false << none;
     QTest::addRow("clear, extent kept") << abc << 0 << "Ctrl+Shift+Del" << none << -1 << false << abc;
     QTest::addRow("clear from the menu") << abc << -1 << "menu Clear List" << none << -1 << false << abc;
     QTest::addRow("move") << abc << 2 << "Ctrl+Up" << QStringList{"a", "c", "b"} << 1 << false << abc;

@@ -5,8 +5,7 @@
 // --stuck-output a pipe that nobody reads. With --code-page, the console's code pages are N. It
 // types TEXT on the keyboard ("\r" is Enter, "\x1A" Ctrl+Z) and, with --ctrl-c, presses Ctrl+C
 // once the program has read what was typed (TEXT must not be empty then), or has written into
-// the stuck pipe. Then it writes "exit CODE", in hex, and the lines on the screen, in UTF-8, to
-// FILE: a pipe to the caller has lost them now and then under Wine.
+// the stuck pipe. Then it writes "exit CODE", in hex, and the lines on the screen to FILE.
 // Exits 77 where no console can be made, 2 on a usage error.
 #include <windows.h>
 #include <shellapi.h>
@@ -39,26 +38,6 @@ void press(HANDLE keyboard, wchar_t c)
     WriteConsoleInputW(keyboard, records, 2, &written);
 }
 
-// Waits, a tenth of a second at a time and at most 30 s, for what the console does not signal.
-template <typename Condition>
-bool waitUntil(Condition condition)
-{
-    for (int i = 0; i < 300; ++i) {
-        if (condition())
-            return true;
-        Sleep(100);
-    }
-    return false;
-}
-
-void print(std::FILE *report, const std::wstring &text)
-{
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(std::size_t(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), bytes.data(), size, nullptr, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), report);
-}
-
 } // namespace
 
 int main()
@@ -89,9 +68,6 @@ int main()
             return 2;
     }
 
-    std::FILE *report = reportPath.empty() ? nullptr : _wfopen(reportPath.c_str(), L"wb");
-    if (report == nullptr)
-        return 2;
     HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     FreeConsole();
     if (!AllocConsole())
@@ -123,20 +99,26 @@ int main()
         return 2;
     for (const wchar_t c : typed)
         press(keyboard, c);
-    // What was typed is read once the program has taken it out of the console's buffer.
-    if (ctrlC && waitUntil([&] {
-            DWORD waiting = 1;
-            return stuckOutput ? PeekNamedPipe(stuck, nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0
-                               : GetNumberOfConsoleInputEvents(keyboard, &waiting) && waiting == 0;
-        }))
-        press(keyboard, 3);
+    // What was typed is read once the program has taken it out of the console's buffer, which
+    // the console does not signal: it is looked at a tenth of a second at a time, for 30 s at most.
+    for (int i = 0; ctrlC && i < 300; ++i, Sleep(100)) {
+        DWORD waiting = 1;
+        if (stuckOutput ? PeekNamedPipe(stuck, nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0
+                        : GetNumberOfConsoleInputEvents(keyboard, &waiting) && waiting == 0) {
+            press(keyboard, 3);
+            break;
+        }
+    }
+    std::wstring report;
     if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
         TerminateProcess(process.hProcess, 1);
-        std::fprintf(report, "timeout\n");
+        report = L"timeout\n";
     }
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
-    std::fprintf(report, "exit %08lx\n", code);
+    wchar_t exitLine[16];
+    std::swprintf(exitLine, 16, L"exit %08lx\n", code);
+    report += exitLine;
 
     CONSOLE_SCREEN_BUFFER_INFO info{};
     GetConsoleScreenBufferInfo(screen, &info);
@@ -145,8 +127,12 @@ int main()
         DWORD read = 0;
         ReadConsoleOutputCharacterW(screen, line.data(), DWORD(line.size()), COORD{0, row}, &read);
         std::wstring text(line.data(), read);
-        text.erase(text.find_last_not_of(L' ') + 1);
-        print(report, text + L"\n");
+        report += text.erase(text.find_last_not_of(L' ') + 1) + L"\n";
     }
-    return std::fclose(report) == 0 ? 0 : 2;
+    // In UTF-8, to a file: a pipe to the caller has lost it now and then under Wine.
+    const int size = WideCharToMultiByte(CP_UTF8, 0, report.data(), int(report.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(std::size_t(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, report.data(), int(report.size()), bytes.data(), size, nullptr, nullptr);
+    std::FILE *file = _wfopen(reportPath.c_str(), L"wb");
+    return file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fclose(file) == 0 ? 0 : 2;
 }

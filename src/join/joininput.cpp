@@ -114,11 +114,8 @@ qint64 describe(const struct stat &status, FileIdentity *identity, QString *erro
 
 int openForReading(const QByteArray &name)
 {
-    for (;;) {
-        const int handle = sys().openat(AT_FDCWD, name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
-        if (handle >= 0 || errno != EINTR)
-            return handle;
-    }
+    return uninterrupted(
+        [&] { return sys().openat(AT_FDCWD, name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0); });
 }
 
 } // namespace

@@ -26,11 +26,7 @@ QString tr(const char *text)
 
 int openRetrying(int folder, const QByteArray &name, int flags)
 {
-    for (;;) {
-        const int handle = sys().openat(folder, name.constData(), flags | O_CLOEXEC, 0);
-        if (handle >= 0 || errno != EINTR)
-            return handle;
-    }
+    return uninterrupted([&] { return sys().openat(folder, name.constData(), flags | O_CLOEXEC, 0); });
 }
 
 } // namespace
@@ -70,14 +66,10 @@ bool JoinOutput::openStaged()
 // Joins into the same file wait for each other's copy; the lock goes with the handle.
 bool JoinOutput::lockForCopy(int *error)
 {
-    for (;;) {
-        if (sys().flock(m_output->handle(), LOCK_EX | LOCK_NB) == 0)
-            return true;
-        if (errno != EINTR) {
-            *error = errno;
-            return false;
-        }
-    }
+    if (uninterrupted([&] { return sys().flock(m_output->handle(), LOCK_EX | LOCK_NB); }) == 0)
+        return true;
+    *error = errno;
+    return false;
 }
 
 bool JoinOutput::openDirect()
@@ -157,14 +149,12 @@ void JoinOutput::writeBackInPieces(SystemFile &file)
 // overwritten; on file systems that cannot tell, that shows only while it is written.
 bool JoinOutput::reserveRoom(qint64 size, QString *reason)
 {
-    for (;;) {
-        if (size == 0 || sys().fallocate(m_output->handle(), FALLOC_FL_KEEP_SIZE, 0, size) == 0)
-            return true;
-        if (errno == ENOSPC || errno == EDQUOT || errno == EFBIG) {
-            *reason = systemErrorText(errno);
-            return false;
-        }
-        if (errno != EINTR)
-            return true;
+    const int handle = m_output->handle();
+    if (size == 0 || uninterrupted([&] { return sys().fallocate(handle, FALLOC_FL_KEEP_SIZE, 0, size); }) == 0)
+        return true;
+    if (errno == ENOSPC || errno == EDQUOT || errno == EFBIG) {
+        *reason = systemErrorText(errno);
+        return false;
     }
+    return true;
 }

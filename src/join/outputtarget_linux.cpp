@@ -16,17 +16,14 @@ constexpr int MaxLinks = 40;
 
 bool openFolder(int base, const QByteArray &path, Handle *folder, int *error)
 {
-    for (;;) {
-        const int handle = sys().openat(base, path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC, 0);
-        if (handle >= 0) {
-            *folder = Handle(handle);
-            return true;
-        }
-        if (errno != EINTR) {
-            *error = errno;
-            return false;
-        }
+    const int flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+    const int handle = uninterrupted([&] { return sys().openat(base, path.constData(), flags, 0); });
+    if (handle < 0) {
+        *error = errno;
+        return false;
     }
+    *folder = Handle(handle);
+    return true;
 }
 
 // Where the folder really lies, for the messages: the system knows it by the handle.

@@ -7,6 +7,8 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
+#include <cerrno>
+
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -119,3 +121,19 @@ int lastSystemError();
 
 /** The system's text for the reason @p error. */
 QString systemErrorText(int error);
+
+#ifndef Q_OS_WIN
+/**
+ * Makes @p call, a call that fails with -1, again for as long as a signal interrupts it (EINTR):
+ * its result, and on failure its reason in errno.
+ */
+template <typename Call>
+auto uninterrupted(Call call)
+{
+    for (;;) {
+        const auto result = call();
+        if (result != -1 || errno != EINTR)
+            return result;
+    }
+}
+#endif

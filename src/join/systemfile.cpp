@@ -237,15 +237,11 @@ qint64 SystemFile::readData(char *data, qint64 maxSize)
 qint64 SystemFile::writeData(const char *data, qint64 maxSize)
 {
     if (m_kind == Kind::Regular) {
-        for (;;) {
-            const ssize_t written = sys().write(m_handle.get(), data, static_cast<std::size_t>(maxSize));
-            if (written >= 0)
-                return written;
-            if (errno != EINTR) {
-                fail(errno);
-                return -1;
-            }
-        }
+        const ssize_t written =
+            uninterrupted([&] { return sys().write(m_handle.get(), data, static_cast<std::size_t>(maxSize)); });
+        if (written < 0)
+            fail(errno);
+        return written;
     }
     const auto size = static_cast<std::size_t>(m_blocking ? std::min<qint64>(maxSize, PIPE_BUF) : maxSize);
     for (;;) {
@@ -287,12 +283,7 @@ bool SystemFile::rewind()
 
 bool SystemFile::resize(qint64 size)
 {
-    for (;;) {
-        if (sys().ftruncate(m_handle.get(), size) == 0)
-            return true;
-        if (errno != EINTR)
-            return fail(errno);
-    }
+    return uninterrupted([&] { return sys().ftruncate(m_handle.get(), size); }) == 0 || fail(errno);
 }
 
 qint64 SystemFile::fileSize()
@@ -306,12 +297,7 @@ qint64 SystemFile::fileSize()
 
 bool SystemFile::sync()
 {
-    for (;;) {
-        if (sys().fsync(m_handle.get()) == 0)
-            return true;
-        if (errno != EINTR)
-            return fail(errno);
-    }
+    return uninterrupted([&] { return sys().fsync(m_handle.get()); }) == 0 || fail(errno);
 }
 
 #endif

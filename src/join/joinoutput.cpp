@@ -203,13 +203,9 @@ bool JoinOutput::copyInPlace(qint64 size, QString *reason)
             *reason = count < 0 ? from.errorString() : tr("The temporary copy ended early");
             return false;
         }
-        for (qint64 written = 0; written < count;) {
-            const qint64 step = to.write(buffer.get() + written, count - written);
-            if (step <= 0) {
-                *reason = to.errorString();
-                return false;
-            }
-            written += step;
+        if (!to.writeAll(buffer.get(), count)) {
+            *reason = to.errorString();
+            return false;
         }
         left -= count;
     }

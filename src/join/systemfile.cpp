@@ -130,6 +130,17 @@ Handle SystemFile::takeHandle()
     return std::move(m_handle);
 }
 
+bool SystemFile::writeAll(const char *data, qint64 size)
+{
+    for (qint64 written = 0; written < size;) {
+        const qint64 step = write(data + written, size - written);
+        if (step <= 0)
+            return false;
+        written += step;
+    }
+    return true;
+}
+
 bool SystemFile::closeChecked()
 {
     QIODevice::close();

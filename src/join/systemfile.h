@@ -71,6 +71,9 @@ public:
     /** Takes the handle out, leaving the device closed. */
     Handle takeHandle();
 
+    /** Writes all @p size bytes, however few each write takes; false where one fails. */
+    bool writeAll(const char *data, qint64 size);
+
     /** Fails with the reason @p error, which errorString() then tells. */
     bool fail(int error);
 

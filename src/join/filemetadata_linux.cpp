@@ -104,7 +104,7 @@ bool copyMetadata(const OutputTarget &target, int replacement)
         return false;
     const Handle originalFile(handle);
     struct stat opened;
-    if (sys().fstat(handle, &opened) != 0 || opened.st_ino != original.st_ino || opened.st_dev != original.st_dev)
+    if (sys().fstat(handle, &opened) != 0 || identityOf(opened) != identityOf(original))
         return false;
     if (!copyAttributes(handle, replacement) || !setMode(replacement, original.st_mode & ModeBits))
         return false;

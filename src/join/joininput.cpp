@@ -53,8 +53,7 @@ qint64 describe(HANDLE handle, FileIdentity *identity, QString *error)
     LARGE_INTEGER size;
     if (!sys().GetFileInformationByHandle(handle, &information) || !sys().GetFileSizeEx(handle, &size))
         return failure(lastSystemError(), error);
-    *identity = {information.dwVolumeSerialNumber,
-                 quint64(information.nFileIndexHigh) << 32 | information.nFileIndexLow};
+    *identity = identityOf(information);
     return size.QuadPart;
 }
 
@@ -108,7 +107,7 @@ qint64 describe(const struct stat &status, FileIdentity *identity, QString *erro
         *error = tr("It is a socket");
         return -1;
     }
-    *identity = {quint64(status.st_dev), quint64(status.st_ino)};
+    *identity = identityOf(status);
     return S_ISREG(status.st_mode) ? status.st_size : 0;
 }
 

@@ -100,7 +100,7 @@ bool JoinOutput::openStandardOutput()
     if (sys().fstat(STDOUT_FILENO, &status) != 0)
         return failWith(errno);
     if (S_ISREG(status.st_mode)) {
-        m_standardOutput = {quint64(status.st_dev), quint64(status.st_ino)};
+        m_standardOutput = identityOf(status);
         m_output = std::make_unique<SystemFile>(Handle::borrowed(STDOUT_FILENO), QIODevice::WriteOnly,
                                                 SystemFile::Kind::Regular);
         return true;

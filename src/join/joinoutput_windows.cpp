@@ -81,8 +81,7 @@ bool JoinOutput::openStandardOutput()
         BY_HANDLE_FILE_INFORMATION information;
         if (!sys().GetFileInformationByHandle(handle, &information))
             return failWith(lastSystemError());
-        m_standardOutput = {information.dwVolumeSerialNumber,
-                            quint64(information.nFileIndexHigh) << 32 | information.nFileIndexLow};
+        m_standardOutput = identityOf(information);
         kind = SystemFile::Kind::Regular;
     }
     m_output = std::make_unique<SystemFile>(Handle::borrowed(handle), QIODevice::WriteOnly, kind, &m_stop);

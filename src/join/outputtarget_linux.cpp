@@ -48,14 +48,14 @@ OutputTarget::Type typeOf(mode_t mode)
     return OutputTarget::Type::Stream;
 }
 
-bool identityOf(int handle, FileIdentity *identity, int *error)
+bool handleIdentity(int handle, FileIdentity *identity, int *error)
 {
     struct stat status;
     if (sys().fstat(handle, &status) != 0) {
         *error = errno;
         return false;
     }
-    *identity = {quint64(status.st_dev), quint64(status.st_ino)};
+    *identity = identityOf(status);
     return true;
 }
 
@@ -120,8 +120,7 @@ bool locateOutput(const QString &path, OutputTarget *target, int *error)
         target->folder = std::move(where);
         target->name = QFile::decodeName(name);
         target->status = status;
-        target->identity = type == OutputTarget::Type::Missing ? FileIdentity{}
-                                                               : FileIdentity{quint64(status.st_dev), quint64(status.st_ino)};
+        target->identity = type == OutputTarget::Type::Missing ? FileIdentity{} : identityOf(status);
         target->linked = status.st_nlink > 1;
         return true;
     }
@@ -135,8 +134,8 @@ bool stillLeadsThere(const QString &path, const OutputTarget &target, int *error
     FileIdentity folderNow;
     FileIdentity folderThen;
     *error = 0;
-    if (!locateOutput(path, &now, error) || !identityOf(now.folder->handle.get(), &folderNow, error)
-        || !identityOf(target.folder->handle.get(), &folderThen, error))
+    if (!locateOutput(path, &now, error) || !handleIdentity(now.folder->handle.get(), &folderNow, error)
+        || !handleIdentity(target.folder->handle.get(), &folderThen, error))
         return false;
     return now.type == target.type && now.name == target.name && now.identity == target.identity
         && folderNow == folderThen;

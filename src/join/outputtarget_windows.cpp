@@ -104,8 +104,7 @@ bool locateOutput(const QString &path, OutputTarget *target, int *error)
         return false;
     target->type = information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? OutputTarget::Type::Folder
                                                                             : OutputTarget::Type::Regular;
-    target->identity = {information.dwVolumeSerialNumber,
-                        quint64(information.nFileIndexHigh) << 32 | information.nFileIndexLow};
+    target->identity = identityOf(information);
     target->linked = information.nNumberOfLinks > 1;
     placeIn(target, reached);
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fileidentity.h"
 #include "seam.h"
 
 #include <QtGlobal>
@@ -122,7 +123,19 @@ int lastSystemError();
 /** The system's text for the reason @p error. */
 QString systemErrorText(int error);
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+/** The file that @p information describes. */
+inline FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION &information)
+{
+    return {information.dwVolumeSerialNumber, quint64(information.nFileIndexHigh) << 32 | information.nFileIndexLow};
+}
+#else
+/** The file that @p status describes. */
+inline FileIdentity identityOf(const struct stat &status)
+{
+    return {quint64(status.st_dev), quint64(status.st_ino)};
+}
+
 /**
  * Makes @p call, a call that fails with -1, again for as long as a signal interrupts it (EINTR):
  * its result, and on failure its reason in errno.

@@ -113,10 +113,11 @@ bool JoinOutput::failWith(int error)
     return fail(systemErrorText(error));
 }
 
-// Flushes the join to the disk while a cancel can still stop it.
-bool JoinOutput::flushBeforeReplacing(SystemFile &file)
+// Flushes the join to the disk while a cancel can still stop it. The file's @p size, where the
+// caller has it already, is not asked of the system again.
+bool JoinOutput::flushBeforeReplacing(SystemFile &file, qint64 size)
 {
-    writeBackInPieces(file);
+    writeBackInPieces(file, size);
     if (m_stop.cancelled())
         return false;
     if (!file.sync()) {
@@ -158,13 +159,13 @@ bool JoinOutput::commit()
 
 bool JoinOutput::commitStaged()
 {
-    if (!flushBeforeReplacing(m_temporary.file()))
-        return false;
     const qint64 size = m_temporary.file().fileSize();
     if (size < 0) {
         m_error = failureMessage(m_temporary.file().errorString());
         return false;
     }
+    if (!flushBeforeReplacing(m_temporary.file(), size))
+        return false;
     int error = 0;
     if (!stillLeadsThere(m_path, m_target, &error))
         return error != 0 ? failWith(error) : fail(tr("It was replaced or moved during the join"));

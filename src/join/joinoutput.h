@@ -74,8 +74,8 @@ private:
     bool lockForCopy(int *error);
     bool stageBesideOrElsewhere();
     bool finishReplacement();
-    void writeBackInPieces(SystemFile &file);
-    bool flushBeforeReplacing(SystemFile &file);
+    void writeBackInPieces(SystemFile &file, qint64 size);
+    bool flushBeforeReplacing(SystemFile &file, qint64 size = -1);
     bool commitStaged();
     bool copyInPlace(qint64 size, QString *reason);
     bool reserveRoom(qint64 size, QString *reason);

@@ -134,10 +134,12 @@ bool JoinOutput::finishReplacement()
 }
 
 // Writes the join to the disk in pieces, with a look at the stop between them, so that a cancel
-// waits for one piece, not for the whole file.
-void JoinOutput::writeBackInPieces(SystemFile &file)
+// waits for one piece, not for the whole file. @p size is -1 where the caller has not asked for
+// it; where the system cannot tell it either, the sync does it all.
+void JoinOutput::writeBackInPieces(SystemFile &file, qint64 size)
 {
-    const qint64 size = file.fileSize();
+    if (size < 0)
+        size = file.fileSize();
     for (qint64 offset = 0; offset < size && !m_stop.cancelled(); offset += FlushPiece) {
         const unsigned flags = SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
         if (sys().sync_file_range(file.handle(), offset, FlushPiece, flags) != 0 && errno != EINTR)

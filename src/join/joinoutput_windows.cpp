@@ -95,7 +95,7 @@ bool JoinOutput::finishReplacement()
     return true;
 }
 
-void JoinOutput::writeBackInPieces(SystemFile &) {}
+void JoinOutput::writeBackInPieces(SystemFile &, qint64) {}
 
 // The disk must have room for what the join adds to the file before anything in it is
 // overwritten.

@@ -180,10 +180,12 @@ qint64 SystemFile::writeData(const char *data, qint64 maxSize)
 }
 
 // Only a pipe can be waited for without reading from it; its wait ends when data comes or its
-// writer goes.
+// writer goes. What the handle is stays the same from one read to the next.
 bool SystemFile::waitFor(bool)
 {
-    if (sys().GetFileType(m_handle.get()) != FILE_TYPE_PIPE)
+    if (!m_pipe)
+        m_pipe = sys().GetFileType(m_handle.get()) == FILE_TYPE_PIPE;
+    if (!*m_pipe)
         return true;
     for (;;) {
         if (m_stop != nullptr && m_stop->requested()) {

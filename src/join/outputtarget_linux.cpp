@@ -2,7 +2,7 @@
 
 #include "systemcalls.h"
 
-#include <QDir>
+#include <QFile>
 
 #include <cerrno>
 #include <climits>
@@ -60,12 +60,6 @@ bool handleIdentity(int handle, FileIdentity *identity, int *error)
 }
 
 } // namespace
-
-QString OutputTarget::path() const
-{
-    return QDir::toNativeSeparators(folder->path + (folder->path.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/"))
-                                    + name);
-}
 
 bool locateOutput(const QString &path, OutputTarget *target, int *error)
 {

@@ -63,12 +63,6 @@ bool isDevice(const QString &path)
 
 } // namespace
 
-QString OutputTarget::path() const
-{
-    return QDir::toNativeSeparators(folder->path + (folder->path.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/"))
-                                    + name);
-}
-
 bool locateOutput(const QString &path, OutputTarget *target, int *error)
 {
     const HANDLE handle = sys().CreateFileW(nativeName(path).c_str(), FILE_READ_ATTRIBUTES,

@@ -5,7 +5,6 @@
 #include "systemfile.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 
 #ifndef Q_OS_WIN
@@ -34,14 +33,9 @@ qint64 failure(int error, QString *reason)
 
 namespace {
 
-std::wstring nativeName(const QString &path)
-{
-    return QDir::toNativeSeparators(path).toStdWString();
-}
-
 HANDLE openForReading(const QString &path)
 {
-    return sys().CreateFileW(nativeName(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    return sys().CreateFileW(nativePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 
@@ -63,7 +57,7 @@ qint64 checkInput(const QString &path, FileIdentity *identity, QString *error)
 {
     if (path == StandardStreamPath)
         return describe(::GetStdHandle(STD_INPUT_HANDLE), identity, error);
-    const DWORD attributes = sys().GetFileAttributesW(nativeName(path).c_str());
+    const DWORD attributes = sys().GetFileAttributesW(nativePath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return failure(lastSystemError(), error);
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {

@@ -9,11 +9,6 @@
 
 namespace {
 
-std::wstring nativeName(const QString &path)
-{
-    return QDir::toNativeSeparators(path).toStdWString();
-}
-
 // The path that the system reached, without the prefix that lets it be longer than MAX_PATH.
 bool finalPath(HANDLE handle, QString *path, int *error)
 {
@@ -52,7 +47,7 @@ void placeIn(OutputTarget *target, const QString &path)
 // A device such as NUL or CON answers only to an open for reading or writing.
 bool isDevice(const QString &path)
 {
-    const HANDLE handle = sys().CreateFileW(nativeName(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    const HANDLE handle = sys().CreateFileW(nativePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                             nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return false;
@@ -65,7 +60,7 @@ bool isDevice(const QString &path)
 
 bool locateOutput(const QString &path, OutputTarget *target, int *error)
 {
-    const HANDLE handle = sys().CreateFileW(nativeName(path).c_str(), FILE_READ_ATTRIBUTES,
+    const HANDLE handle = sys().CreateFileW(nativePath(path).c_str(), FILE_READ_ATTRIBUTES,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {

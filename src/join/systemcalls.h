@@ -6,6 +6,8 @@
 #include <QtGlobal>
 
 #ifdef Q_OS_WIN
+#include <string>
+
 #include <windows.h>
 #else
 #include <cerrno>
@@ -124,6 +126,9 @@ int lastSystemError();
 QString systemErrorText(int error);
 
 #ifdef Q_OS_WIN
+/** @p path as the system's calls take it: backslashes, UTF-16. */
+std::wstring nativePath(const QString &path);
+
 /** The file that @p information describes. */
 inline FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION &information)
 {

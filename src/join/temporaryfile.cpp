@@ -56,7 +56,7 @@ namespace {
 
 std::wstring nativeName(const Folder &folder, const QByteArray &name)
 {
-    return QDir::toNativeSeparators(folder.path + QLatin1Char('\\') + QString::fromUtf8(name)).toStdWString();
+    return nativePath(folder.path + QLatin1Char('\\') + QString::fromUtf8(name));
 }
 
 // The system removes the file when its last handle closes, whatever becomes of the program,
@@ -88,7 +88,7 @@ bool TemporaryFile::create(std::shared_ptr<const Folder> folder, const QString &
                                                 FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
             *error = lastSystemError();
-            if (*error == ERROR_FILE_EXISTS || *error == ERROR_ALREADY_EXISTS)
+            if (isNameTaken(*error))
                 continue;
             return false;
         }

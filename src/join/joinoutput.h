@@ -83,6 +83,10 @@ private:
     QString failureMessage(const QString &reason) const;
     bool fail(const QString &reason);
     bool failWith(int error);
+    /** Fails for @p reason, naming where the whole join stays. */
+    bool failKept(const QString &reason);
+    /** Whether the output's path still leads to it; else fails with why not. */
+    bool stillThere();
 
     QString m_path; ///< as given, for the messages
     const JoinStop &m_stop;

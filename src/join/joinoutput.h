@@ -71,7 +71,6 @@ private:
     bool openStaged();
     bool openDirect();
     bool openStandardOutput();
-    bool lockForCopy(int *error);
     bool stageBesideOrElsewhere();
     bool finishReplacement();
     void writeBackInPieces(SystemFile &file, qint64 size);

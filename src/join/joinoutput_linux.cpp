@@ -29,6 +29,15 @@ int openRetrying(int folder, const QByteArray &name, int flags)
     return uninterrupted([&] { return sys().openat(folder, name.constData(), flags | O_CLOEXEC, 0); });
 }
 
+// Joins into the same file wait for each other's copy; the lock goes with the handle.
+bool lockForCopy(int handle, int *error)
+{
+    if (uninterrupted([&] { return sys().flock(handle, LOCK_EX | LOCK_NB); }) == 0)
+        return true;
+    *error = errno;
+    return false;
+}
+
 } // namespace
 
 // Only where the new file can be made what the old one is; else it is staged.
@@ -55,21 +64,12 @@ bool JoinOutput::openStaged()
         return failWith(errno);
     m_output = std::make_unique<SystemFile>(Handle(handle), QIODevice::WriteOnly, SystemFile::Kind::Regular);
     int error = 0;
-    if (!lockForCopy(&error))
+    if (!lockForCopy(m_output->handle(), &error))
         return error == EWOULDBLOCK ? fail(tr("Another join into it is under way")) : failWith(error);
     if (!stageBesideOrElsewhere())
         return false;
     m_kind = Kind::Staged;
     return true;
-}
-
-// Joins into the same file wait for each other's copy; the lock goes with the handle.
-bool JoinOutput::lockForCopy(int *error)
-{
-    if (uninterrupted([&] { return sys().flock(m_output->handle(), LOCK_EX | LOCK_NB); }) == 0)
-        return true;
-    *error = errno;
-    return false;
 }
 
 bool JoinOutput::openDirect()

@@ -25,6 +25,7 @@ bool JoinOutput::openReplaced()
     return true;
 }
 
+// The handle's share mode keeps every other writer out, a second join too.
 bool JoinOutput::openStaged()
 {
     const HANDLE handle = sys().CreateFileW(nativePath(m_target.path()).c_str(), GENERIC_READ | GENERIC_WRITE,
@@ -32,16 +33,9 @@ bool JoinOutput::openStaged()
     if (handle == INVALID_HANDLE_VALUE)
         return failWith(lastSystemError());
     m_output = std::make_unique<SystemFile>(Handle(handle), QIODevice::ReadWrite, SystemFile::Kind::Regular);
-    int error = 0;
-    if (!lockForCopy(&error) || !stageBesideOrElsewhere())
+    if (!stageBesideOrElsewhere())
         return false;
     m_kind = Kind::Staged;
-    return true;
-}
-
-// The handle's share mode keeps every other writer out already.
-bool JoinOutput::lockForCopy(int *)
-{
     return true;
 }
 

@@ -81,12 +81,7 @@ bool copyAttributes(int original, int replacement)
 
 bool setMode(int handle, mode_t mode)
 {
-    for (;;) {
-        if (sys().fchmod(handle, mode) == 0)
-            return true;
-        if (errno != EINTR)
-            return false;
-    }
+    return uninterrupted([&] { return sys().fchmod(handle, mode); }) == 0;
 }
 
 } // namespace
@@ -102,18 +97,14 @@ bool copyMetadata(const OutputTarget &target, int replacement)
         && sys().fchown(replacement, original.st_uid, original.st_gid) != 0)
         return false;
 
-    int handle = -1;
-    for (;;) {
-        handle = sys().openat(target.folder->handle.get(), QFile::encodeName(target.name).constData(),
-                              O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0);
-        if (handle >= 0 || errno != EINTR)
-            break;
-    }
+    const QByteArray name = QFile::encodeName(target.name);
+    const int flags = O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
+    const int handle = uninterrupted([&] { return sys().openat(target.folder->handle.get(), name.constData(), flags, 0); });
     if (handle < 0)
         return false;
     const Handle originalFile(handle);
     struct stat opened;
-    if (sys().fstat(handle, &opened) != 0 || opened.st_ino != original.st_ino || opened.st_dev != original.st_dev)
+    if (sys().fstat(handle, &opened) != 0 || identityOf(opened) != identityOf(original))
         return false;
     if (!copyAttributes(handle, replacement) || !setMode(replacement, original.st_mode & ModeBits))
         return false;

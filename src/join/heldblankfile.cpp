@@ -25,13 +25,8 @@ void HeldBlankFile::keep(const char *data, std::size_t size)
         m_error = QCoreApplication::translate("JoinEngine", "No temporary file can be made %1").arg(placesTried(failures));
         return;
     }
-    for (qint64 left = static_cast<qint64>(size); left > 0;) {
-        const qint64 written = m_file.file().write(data, left);
-        if (written <= 0)
-            return fail(m_file.file().errorString());
-        data += written;
-        left -= written;
-    }
+    if (!m_file.file().writeAll(data, static_cast<qint64>(size)))
+        return fail(m_file.file().errorString());
     m_size += static_cast<qint64>(size);
 }
 

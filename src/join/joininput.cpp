@@ -5,7 +5,6 @@
 #include "systemfile.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 
 #ifndef Q_OS_WIN
@@ -34,14 +33,9 @@ qint64 failure(int error, QString *reason)
 
 namespace {
 
-std::wstring nativeName(const QString &path)
-{
-    return QDir::toNativeSeparators(path).toStdWString();
-}
-
 HANDLE openForReading(const QString &path)
 {
-    return sys().CreateFileW(nativeName(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    return sys().CreateFileW(nativePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 
@@ -53,8 +47,7 @@ qint64 describe(HANDLE handle, FileIdentity *identity, QString *error)
     LARGE_INTEGER size;
     if (!sys().GetFileInformationByHandle(handle, &information) || !sys().GetFileSizeEx(handle, &size))
         return failure(lastSystemError(), error);
-    *identity = {information.dwVolumeSerialNumber,
-                 quint64(information.nFileIndexHigh) << 32 | information.nFileIndexLow};
+    *identity = identityOf(information);
     return size.QuadPart;
 }
 
@@ -64,7 +57,7 @@ qint64 checkInput(const QString &path, FileIdentity *identity, QString *error)
 {
     if (path == StandardStreamPath)
         return describe(::GetStdHandle(STD_INPUT_HANDLE), identity, error);
-    const DWORD attributes = sys().GetFileAttributesW(nativeName(path).c_str());
+    const DWORD attributes = sys().GetFileAttributesW(nativePath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return failure(lastSystemError(), error);
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -108,17 +101,14 @@ qint64 describe(const struct stat &status, FileIdentity *identity, QString *erro
         *error = tr("It is a socket");
         return -1;
     }
-    *identity = {quint64(status.st_dev), quint64(status.st_ino)};
+    *identity = identityOf(status);
     return S_ISREG(status.st_mode) ? status.st_size : 0;
 }
 
 int openForReading(const QByteArray &name)
 {
-    for (;;) {
-        const int handle = sys().openat(AT_FDCWD, name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
-        if (handle >= 0 || errno != EINTR)
-            return handle;
-    }
+    return uninterrupted(
+        [&] { return sys().openat(AT_FDCWD, name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0); });
 }
 
 } // namespace

@@ -113,10 +113,25 @@ bool JoinOutput::failWith(int error)
     return fail(systemErrorText(error));
 }
 
-// Flushes the join to the disk while a cancel can still stop it.
-bool JoinOutput::flushBeforeReplacing(SystemFile &file)
+bool JoinOutput::failKept(const QString &reason)
 {
-    writeBackInPieces(file);
+    return fail(tr("%1; the whole join is kept in %2").arg(reasonText(reason), displayPath(m_temporary.path())));
+}
+
+// Nothing is put in the output's place unless its path still leads to it.
+bool JoinOutput::stillThere()
+{
+    int error = 0;
+    if (stillLeadsThere(m_path, m_target, &error))
+        return true;
+    return error != 0 ? failWith(error) : fail(tr("It was replaced or moved during the join"));
+}
+
+// Flushes the join to the disk while a cancel can still stop it. The file's @p size, where the
+// caller has it already, is not asked of the system again.
+bool JoinOutput::flushBeforeReplacing(SystemFile &file, qint64 size)
+{
+    writeBackInPieces(file, size);
     if (m_stop.cancelled())
         return false;
     if (!file.sync()) {
@@ -139,17 +154,13 @@ bool JoinOutput::commit()
             return true;
         return isNameTaken(error) ? fail(tr("Another file of that name was made during the join")) : failWith(error);
     case Kind::Replaced:
-        if (!finishReplacement() || !flushBeforeReplacing(m_temporary.file()))
+        if (!finishReplacement() || !flushBeforeReplacing(m_temporary.file()) || !stillThere())
             return false;
-        if (!stillLeadsThere(m_path, m_target, &error))
-            return error != 0 ? failWith(error) : fail(tr("It was replaced or moved during the join"));
         // From here on the output is replaced, whatever comes.
         if (m_temporary.moveTo(m_target.name, true, &error))
             return true;
         // Where the output went with it, the join is all there is, and stays.
-        if (m_temporary.isKept())
-            return fail(tr("%1; the whole join is kept in %2").arg(reasonText(systemErrorText(error)), displayPath(m_temporary.path())));
-        return failWith(error);
+        return m_temporary.isKept() ? failKept(systemErrorText(error)) : failWith(error);
     case Kind::Staged:
         return commitStaged();
     }
@@ -158,16 +169,13 @@ bool JoinOutput::commit()
 
 bool JoinOutput::commitStaged()
 {
-    if (!flushBeforeReplacing(m_temporary.file()))
-        return false;
     const qint64 size = m_temporary.file().fileSize();
     if (size < 0) {
         m_error = failureMessage(m_temporary.file().errorString());
         return false;
     }
-    int error = 0;
-    if (!stillLeadsThere(m_path, m_target, &error))
-        return error != 0 ? failWith(error) : fail(tr("It was replaced or moved during the join"));
+    if (!flushBeforeReplacing(m_temporary.file(), size) || !stillThere())
+        return false;
     QString reason;
     if (!reserveRoom(size, &reason))
         return fail(reason);
@@ -176,6 +184,7 @@ bool JoinOutput::commitStaged()
 
     // From here on the output is being replaced, and a cancel no longer stops that. Should it
     // fail, the complete join stays in the temporary copy, which the message names.
+    int error = 0;
     if (copyInPlace(size, &reason)) {
         // Another program may have put something else in its place while the copy ran; where
         // the system cannot tell, the copy is as complete as it was.
@@ -184,7 +193,7 @@ bool JoinOutput::commitStaged()
         reason = tr("It was replaced or moved while the join was copied into it");
     }
     if (m_temporary.keep(&error))
-        return fail(tr("%1; the whole join is kept in %2").arg(reasonText(reason), displayPath(m_temporary.path())));
+        return failKept(reason);
     return fail(tr("%1; the whole join cannot be kept either: %2").arg(reasonText(reason), reasonText(systemErrorText(error))));
 }
 
@@ -203,13 +212,9 @@ bool JoinOutput::copyInPlace(qint64 size, QString *reason)
             *reason = count < 0 ? from.errorString() : tr("The temporary copy ended early");
             return false;
         }
-        for (qint64 written = 0; written < count;) {
-            const qint64 step = to.write(buffer.get() + written, count - written);
-            if (step <= 0) {
-                *reason = to.errorString();
-                return false;
-            }
-            written += step;
+        if (!to.writeAll(buffer.get(), count)) {
+            *reason = to.errorString();
+            return false;
         }
         left -= count;
     }

@@ -71,11 +71,10 @@ private:
     bool openStaged();
     bool openDirect();
     bool openStandardOutput();
-    bool lockForCopy(int *error);
     bool stageBesideOrElsewhere();
     bool finishReplacement();
-    void writeBackInPieces(SystemFile &file);
-    bool flushBeforeReplacing(SystemFile &file);
+    void writeBackInPieces(SystemFile &file, qint64 size);
+    bool flushBeforeReplacing(SystemFile &file, qint64 size = -1);
     bool commitStaged();
     bool copyInPlace(qint64 size, QString *reason);
     bool reserveRoom(qint64 size, QString *reason);
@@ -83,6 +82,10 @@ private:
     QString failureMessage(const QString &reason) const;
     bool fail(const QString &reason);
     bool failWith(int error);
+    /** Fails for @p reason, naming where the whole join stays. */
+    bool failKept(const QString &reason);
+    /** Whether the output's path still leads to it; else fails with why not. */
+    bool stillThere();
 
     QString m_path; ///< as given, for the messages
     const JoinStop &m_stop;

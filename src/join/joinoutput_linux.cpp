@@ -26,11 +26,16 @@ QString tr(const char *text)
 
 int openRetrying(int folder, const QByteArray &name, int flags)
 {
-    for (;;) {
-        const int handle = sys().openat(folder, name.constData(), flags | O_CLOEXEC, 0);
-        if (handle >= 0 || errno != EINTR)
-            return handle;
-    }
+    return uninterrupted([&] { return sys().openat(folder, name.constData(), flags | O_CLOEXEC, 0); });
+}
+
+// Joins into the same file wait for each other's copy; the lock goes with the handle.
+bool lockForCopy(int handle, int *error)
+{
+    if (uninterrupted([&] { return sys().flock(handle, LOCK_EX | LOCK_NB); }) == 0)
+        return true;
+    *error = errno;
+    return false;
 }
 
 } // namespace
@@ -59,25 +64,12 @@ bool JoinOutput::openStaged()
         return failWith(errno);
     m_output = std::make_unique<SystemFile>(Handle(handle), QIODevice::WriteOnly, SystemFile::Kind::Regular);
     int error = 0;
-    if (!lockForCopy(&error))
+    if (!lockForCopy(m_output->handle(), &error))
         return error == EWOULDBLOCK ? fail(tr("Another join into it is under way")) : failWith(error);
     if (!stageBesideOrElsewhere())
         return false;
     m_kind = Kind::Staged;
     return true;
-}
-
-// Joins into the same file wait for each other's copy; the lock goes with the handle.
-bool JoinOutput::lockForCopy(int *error)
-{
-    for (;;) {
-        if (sys().flock(m_output->handle(), LOCK_EX | LOCK_NB) == 0)
-            return true;
-        if (errno != EINTR) {
-            *error = errno;
-            return false;
-        }
-    }
 }
 
 bool JoinOutput::openDirect()
@@ -108,7 +100,7 @@ bool JoinOutput::openStandardOutput()
     if (sys().fstat(STDOUT_FILENO, &status) != 0)
         return failWith(errno);
     if (S_ISREG(status.st_mode)) {
-        m_standardOutput = {quint64(status.st_dev), quint64(status.st_ino)};
+        m_standardOutput = identityOf(status);
         m_output = std::make_unique<SystemFile>(Handle::borrowed(STDOUT_FILENO), QIODevice::WriteOnly,
                                                 SystemFile::Kind::Regular);
         return true;
@@ -142,10 +134,12 @@ bool JoinOutput::finishReplacement()
 }
 
 // Writes the join to the disk in pieces, with a look at the stop between them, so that a cancel
-// waits for one piece, not for the whole file.
-void JoinOutput::writeBackInPieces(SystemFile &file)
+// waits for one piece, not for the whole file. @p size is -1 where the caller has not asked for
+// it; where the system cannot tell it either, the sync does it all.
+void JoinOutput::writeBackInPieces(SystemFile &file, qint64 size)
 {
-    const qint64 size = file.fileSize();
+    if (size < 0)
+        size = file.fileSize();
     for (qint64 offset = 0; offset < size && !m_stop.cancelled(); offset += FlushPiece) {
         const unsigned flags = SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
         if (sys().sync_file_range(file.handle(), offset, FlushPiece, flags) != 0 && errno != EINTR)
@@ -157,14 +151,12 @@ void JoinOutput::writeBackInPieces(SystemFile &file)
 // overwritten; on file systems that cannot tell, that shows only while it is written.
 bool JoinOutput::reserveRoom(qint64 size, QString *reason)
 {
-    for (;;) {
-        if (size == 0 || sys().fallocate(m_output->handle(), FALLOC_FL_KEEP_SIZE, 0, size) == 0)
-            return true;
-        if (errno == ENOSPC || errno == EDQUOT || errno == EFBIG) {
-            *reason = systemErrorText(errno);
-            return false;
-        }
-        if (errno != EINTR)
-            return true;
+    const int handle = m_output->handle();
+    if (size == 0 || uninterrupted([&] { return sys().fallocate(handle, FALLOC_FL_KEEP_SIZE, 0, size); }) == 0)
+        return true;
+    if (errno == ENOSPC || errno == EDQUOT || errno == EFBIG) {
+        *reason = systemErrorText(errno);
+        return false;
     }
+    return true;
 }

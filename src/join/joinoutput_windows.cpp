@@ -4,8 +4,6 @@
 #include "joinstop.h"
 #include "systemcalls.h"
 
-#include <QDir>
-
 #include <string>
 
 // Windows: a file with one name is replaced by ReplaceFileW, which gives the join the file's
@@ -13,11 +11,6 @@
 // shared with readers only, so that a second join cannot write it meanwhile.
 
 namespace {
-
-std::wstring nativeName(const QString &path)
-{
-    return QDir::toNativeSeparators(path).toStdWString();
-}
 
 } // namespace
 
@@ -32,34 +25,28 @@ bool JoinOutput::openReplaced()
     return true;
 }
 
+// The handle's share mode keeps every other writer out, a second join too.
 bool JoinOutput::openStaged()
 {
-    const HANDLE handle = sys().CreateFileW(nativeName(m_target.path()).c_str(), GENERIC_READ | GENERIC_WRITE,
+    const HANDLE handle = sys().CreateFileW(nativePath(m_target.path()).c_str(), GENERIC_READ | GENERIC_WRITE,
                                             FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return failWith(lastSystemError());
     m_output = std::make_unique<SystemFile>(Handle(handle), QIODevice::ReadWrite, SystemFile::Kind::Regular);
-    int error = 0;
-    if (!lockForCopy(&error) || !stageBesideOrElsewhere())
+    if (!stageBesideOrElsewhere())
         return false;
     m_kind = Kind::Staged;
-    return true;
-}
-
-// The handle's share mode keeps every other writer out already.
-bool JoinOutput::lockForCopy(int *)
-{
     return true;
 }
 
 bool JoinOutput::openDirect()
 {
     m_kind = Kind::Direct;
-    const HANDLE handle = sys().CreateFileW(nativeName(m_target.path()).c_str(), GENERIC_WRITE,
+    const HANDLE handle = sys().CreateFileW(nativePath(m_target.path()).c_str(), GENERIC_WRITE,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         // A device is opened by its name alone: NUL, not C:\folder\NUL.
-        const HANDLE device = sys().CreateFileW(nativeName(m_path).c_str(), GENERIC_WRITE,
+        const HANDLE device = sys().CreateFileW(nativePath(m_path).c_str(), GENERIC_WRITE,
                                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
         if (device == INVALID_HANDLE_VALUE)
             return failWith(lastSystemError());
@@ -81,8 +68,7 @@ bool JoinOutput::openStandardOutput()
         BY_HANDLE_FILE_INFORMATION information;
         if (!sys().GetFileInformationByHandle(handle, &information))
             return failWith(lastSystemError());
-        m_standardOutput = {information.dwVolumeSerialNumber,
-                            quint64(information.nFileIndexHigh) << 32 | information.nFileIndexLow};
+        m_standardOutput = identityOf(information);
         kind = SystemFile::Kind::Regular;
     }
     m_output = std::make_unique<SystemFile>(Handle::borrowed(handle), QIODevice::WriteOnly, kind, &m_stop);
@@ -96,7 +82,7 @@ bool JoinOutput::finishReplacement()
     return true;
 }
 
-void JoinOutput::writeBackInPieces(SystemFile &) {}
+void JoinOutput::writeBackInPieces(SystemFile &, qint64) {}
 
 // The disk must have room for what the join adds to the file before anything in it is
 // overwritten.
@@ -108,7 +94,7 @@ bool JoinOutput::reserveRoom(qint64 size, QString *reason)
         return false;
     }
     ULARGE_INTEGER available{};
-    if (size <= now || !sys().GetDiskFreeSpaceExW(nativeName(m_target.folder->path).c_str(), &available, nullptr, nullptr))
+    if (size <= now || !sys().GetDiskFreeSpaceExW(nativePath(m_target.folder->path).c_str(), &available, nullptr, nullptr))
         return true;
     if (available.QuadPart >= quint64(size - now))
         return true;

@@ -2,7 +2,7 @@
 
 #include "systemcalls.h"
 
-#include <QDir>
+#include <QFile>
 
 #include <cerrno>
 #include <climits>
@@ -16,17 +16,14 @@ constexpr int MaxLinks = 40;
 
 bool openFolder(int base, const QByteArray &path, Handle *folder, int *error)
 {
-    for (;;) {
-        const int handle = sys().openat(base, path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC, 0);
-        if (handle >= 0) {
-            *folder = Handle(handle);
-            return true;
-        }
-        if (errno != EINTR) {
-            *error = errno;
-            return false;
-        }
+    const int flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+    const int handle = uninterrupted([&] { return sys().openat(base, path.constData(), flags, 0); });
+    if (handle < 0) {
+        *error = errno;
+        return false;
     }
+    *folder = Handle(handle);
+    return true;
 }
 
 // Where the folder really lies, for the messages: the system knows it by the handle.
@@ -51,24 +48,18 @@ OutputTarget::Type typeOf(mode_t mode)
     return OutputTarget::Type::Stream;
 }
 
-bool identityOf(int handle, FileIdentity *identity, int *error)
+bool handleIdentity(int handle, FileIdentity *identity, int *error)
 {
     struct stat status;
     if (sys().fstat(handle, &status) != 0) {
         *error = errno;
         return false;
     }
-    *identity = {quint64(status.st_dev), quint64(status.st_ino)};
+    *identity = identityOf(status);
     return true;
 }
 
 } // namespace
-
-QString OutputTarget::path() const
-{
-    return QDir::toNativeSeparators(folder->path + (folder->path.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/"))
-                                    + name);
-}
 
 bool locateOutput(const QString &path, OutputTarget *target, int *error)
 {
@@ -123,8 +114,7 @@ bool locateOutput(const QString &path, OutputTarget *target, int *error)
         target->folder = std::move(where);
         target->name = QFile::decodeName(name);
         target->status = status;
-        target->identity = type == OutputTarget::Type::Missing ? FileIdentity{}
-                                                               : FileIdentity{quint64(status.st_dev), quint64(status.st_ino)};
+        target->identity = type == OutputTarget::Type::Missing ? FileIdentity{} : identityOf(status);
         target->linked = status.st_nlink > 1;
         return true;
     }
@@ -138,8 +128,8 @@ bool stillLeadsThere(const QString &path, const OutputTarget &target, int *error
     FileIdentity folderNow;
     FileIdentity folderThen;
     *error = 0;
-    if (!locateOutput(path, &now, error) || !identityOf(now.folder->handle.get(), &folderNow, error)
-        || !identityOf(target.folder->handle.get(), &folderThen, error))
+    if (!locateOutput(path, &now, error) || !handleIdentity(now.folder->handle.get(), &folderNow, error)
+        || !handleIdentity(target.folder->handle.get(), &folderThen, error))
         return false;
     return now.type == target.type && now.name == target.name && now.identity == target.identity
         && folderNow == folderThen;

@@ -9,11 +9,6 @@
 
 namespace {
 
-std::wstring nativeName(const QString &path)
-{
-    return QDir::toNativeSeparators(path).toStdWString();
-}
-
 // The path that the system reached, without the prefix that lets it be longer than MAX_PATH.
 bool finalPath(HANDLE handle, QString *path, int *error)
 {
@@ -52,7 +47,7 @@ void placeIn(OutputTarget *target, const QString &path)
 // A device such as NUL or CON answers only to an open for reading or writing.
 bool isDevice(const QString &path)
 {
-    const HANDLE handle = sys().CreateFileW(nativeName(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    const HANDLE handle = sys().CreateFileW(nativePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                             nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return false;
@@ -63,15 +58,9 @@ bool isDevice(const QString &path)
 
 } // namespace
 
-QString OutputTarget::path() const
-{
-    return QDir::toNativeSeparators(folder->path + (folder->path.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/"))
-                                    + name);
-}
-
 bool locateOutput(const QString &path, OutputTarget *target, int *error)
 {
-    const HANDLE handle = sys().CreateFileW(nativeName(path).c_str(), FILE_READ_ATTRIBUTES,
+    const HANDLE handle = sys().CreateFileW(nativePath(path).c_str(), FILE_READ_ATTRIBUTES,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
@@ -104,8 +93,7 @@ bool locateOutput(const QString &path, OutputTarget *target, int *error)
         return false;
     target->type = information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? OutputTarget::Type::Folder
                                                                             : OutputTarget::Type::Regular;
-    target->identity = {information.dwVolumeSerialNumber,
-                        quint64(information.nFileIndexHigh) << 32 | information.nFileIndexLow};
+    target->identity = identityOf(information);
     target->linked = information.nNumberOfLinks > 1;
     placeIn(target, reached);
     return true;

@@ -1,5 +1,6 @@
 #include "systemcalls.h"
 
+#include <QDir>
 #include <QString>
 
 #ifndef Q_OS_WIN
@@ -25,6 +26,13 @@ SystemCalls &SystemCalls::native()
     static SystemCalls system;
     return system;
 }
+
+#ifdef Q_OS_WIN
+std::wstring nativePath(const QString &path)
+{
+    return QDir::toNativeSeparators(path).toStdWString();
+}
+#endif
 
 int lastSystemError()
 {

@@ -1,12 +1,17 @@
 #pragma once
 
+#include "fileidentity.h"
 #include "seam.h"
 
 #include <QtGlobal>
 
 #ifdef Q_OS_WIN
+#include <string>
+
 #include <windows.h>
 #else
+#include <cerrno>
+
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -119,3 +124,34 @@ int lastSystemError();
 
 /** The system's text for the reason @p error. */
 QString systemErrorText(int error);
+
+#ifdef Q_OS_WIN
+/** @p path as the system's calls take it: backslashes, UTF-16. */
+std::wstring nativePath(const QString &path);
+
+/** The file that @p information describes. */
+inline FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION &information)
+{
+    return {information.dwVolumeSerialNumber, quint64(information.nFileIndexHigh) << 32 | information.nFileIndexLow};
+}
+#else
+/** The file that @p status describes. */
+inline FileIdentity identityOf(const struct stat &status)
+{
+    return {quint64(status.st_dev), quint64(status.st_ino)};
+}
+
+/**
+ * Makes @p call, a call that fails with -1, again for as long as a signal interrupts it (EINTR):
+ * its result, and on failure its reason in errno.
+ */
+template <typename Call>
+auto uninterrupted(Call call)
+{
+    for (;;) {
+        const auto result = call();
+        if (result != -1 || errno != EINTR)
+            return result;
+    }
+}
+#endif

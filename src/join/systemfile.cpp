@@ -130,6 +130,17 @@ Handle SystemFile::takeHandle()
     return std::move(m_handle);
 }
 
+bool SystemFile::writeAll(const char *data, qint64 size)
+{
+    for (qint64 written = 0; written < size;) {
+        const qint64 step = write(data + written, size - written);
+        if (step <= 0)
+            return false;
+        written += step;
+    }
+    return true;
+}
+
 bool SystemFile::closeChecked()
 {
     QIODevice::close();
@@ -169,10 +180,12 @@ qint64 SystemFile::writeData(const char *data, qint64 maxSize)
 }
 
 // Only a pipe can be waited for without reading from it; its wait ends when data comes or its
-// writer goes.
+// writer goes. What the handle is stays the same from one read to the next.
 bool SystemFile::waitFor(bool)
 {
-    if (sys().GetFileType(m_handle.get()) != FILE_TYPE_PIPE)
+    if (!m_pipe)
+        m_pipe = sys().GetFileType(m_handle.get()) == FILE_TYPE_PIPE;
+    if (!*m_pipe)
         return true;
     for (;;) {
         if (m_stop != nullptr && m_stop->requested()) {
@@ -237,15 +250,11 @@ qint64 SystemFile::readData(char *data, qint64 maxSize)
 qint64 SystemFile::writeData(const char *data, qint64 maxSize)
 {
     if (m_kind == Kind::Regular) {
-        for (;;) {
-            const ssize_t written = sys().write(m_handle.get(), data, static_cast<std::size_t>(maxSize));
-            if (written >= 0)
-                return written;
-            if (errno != EINTR) {
-                fail(errno);
-                return -1;
-            }
-        }
+        const ssize_t written =
+            uninterrupted([&] { return sys().write(m_handle.get(), data, static_cast<std::size_t>(maxSize)); });
+        if (written < 0)
+            fail(errno);
+        return written;
     }
     const auto size = static_cast<std::size_t>(m_blocking ? std::min<qint64>(maxSize, PIPE_BUF) : maxSize);
     for (;;) {
@@ -287,12 +296,7 @@ bool SystemFile::rewind()
 
 bool SystemFile::resize(qint64 size)
 {
-    for (;;) {
-        if (sys().ftruncate(m_handle.get(), size) == 0)
-            return true;
-        if (errno != EINTR)
-            return fail(errno);
-    }
+    return uninterrupted([&] { return sys().ftruncate(m_handle.get(), size); }) == 0 || fail(errno);
 }
 
 qint64 SystemFile::fileSize()
@@ -306,12 +310,7 @@ qint64 SystemFile::fileSize()
 
 bool SystemFile::sync()
 {
-    for (;;) {
-        if (sys().fsync(m_handle.get()) == 0)
-            return true;
-        if (errno != EINTR)
-            return fail(errno);
-    }
+    return uninterrupted([&] { return sys().fsync(m_handle.get()); }) == 0 || fail(errno);
 }
 
 #endif

@@ -2,6 +2,8 @@
 
 #include <QIODevice>
 
+#include <optional>
+
 #ifdef Q_OS_WIN
 using NativeHandle = void *; ///< a HANDLE
 inline NativeHandle const NoHandle = reinterpret_cast<NativeHandle>(-1);
@@ -71,6 +73,9 @@ public:
     /** Takes the handle out, leaving the device closed. */
     Handle takeHandle();
 
+    /** Writes all @p size bytes, however few each write takes; false where one fails. */
+    bool writeAll(const char *data, qint64 size);
+
     /** Fails with the reason @p error, which errorString() then tells. */
     bool fail(int error);
 
@@ -85,6 +90,9 @@ private:
     Kind m_kind;
     const JoinStop *m_stop;
     bool m_blocking = true;
+#ifdef Q_OS_WIN
+    std::optional<bool> m_pipe; ///< asked of the system at the first wait
+#endif
     bool m_stopped = false;
     int m_error = 0;
 };

@@ -56,7 +56,7 @@ namespace {
 
 std::wstring nativeName(const Folder &folder, const QByteArray &name)
 {
-    return QDir::toNativeSeparators(folder.path + QLatin1Char('\\') + QString::fromUtf8(name)).toStdWString();
+    return nativePath(folder.path + QLatin1Char('\\') + QString::fromUtf8(name));
 }
 
 // The system removes the file when its last handle closes, whatever becomes of the program,
@@ -88,7 +88,7 @@ bool TemporaryFile::create(std::shared_ptr<const Folder> folder, const QString &
                                                 FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
             *error = lastSystemError();
-            if (*error == ERROR_FILE_EXISTS || *error == ERROR_ALREADY_EXISTS)
+            if (isNameTaken(*error))
                 continue;
             return false;
         }
@@ -174,10 +174,7 @@ bool TemporaryFile::create(std::shared_ptr<const Folder> folder, const QString &
     m_folder = std::move(folder);
     m_base = base;
     const int at = m_folder->handle.get();
-    int handle = -1;
-    do
-        handle = sys().openat(at, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    while (handle < 0 && errno == EINTR);
+    int handle = uninterrupted([&] { return sys().openat(at, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600); });
     // A file system that has no unnamed files says so in one of these ways.
     if (handle < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
         *error = errno;

@@ -3,9 +3,6 @@
 #include <QDir>
 #include <QTest>
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <memory>

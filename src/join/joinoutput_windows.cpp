@@ -4,15 +4,9 @@
 #include "joinstop.h"
 #include "systemcalls.h"
 
-#include <string>
-
 // Windows: a file with one name is replaced by ReplaceFileW, which gives the join the file's
 // security, attributes and streams; one with more names is copied into in place, its handle
 // shared with readers only, so that a second join cannot write it meanwhile.
-
-namespace {
-
-} // namespace
 
 bool JoinOutput::openReplaced()
 {
